@@ -1,0 +1,66 @@
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <map>
+
+#include <QCoreApplication>
+
+#include "cli/Commands.h"
+#include "platform/ConsolePlatform.h"
+
+namespace zendra::cli {
+
+int UsageError(const std::string& text)
+{
+    std::cerr << "zendra-cli: " << text << "\nRun 'zendra-cli --help' for the commands." << std::endl;
+    return kExitUsage;
+}
+
+}  // namespace zendra::cli
+
+namespace {
+
+const char* kHelp =
+    "Usage: zendra-cli COMMAND ...\n"
+    "Cuts AVI movies without re-encoding.\n\n"
+    "  info MOVIE [--index] [--json]        frame count, rate, codec, index and part record\n"
+    "  split MOVIE [-m optimal|median|smallest|custom] [-n PARTS] [-o FOLDER] [-b BASENAME] [-y]\n"
+    "  join PART... -o OUTPUT [-y] [--force]\n"
+    "  clip MOVIE --start F --end F -o OUTPUT [-y]\n"
+    "  compare A B                          compares two files block by block\n\n"
+    "Frames: 0 is the beginning, N the N-th video frame; a time may be given as seconds, e.g. 65.4s.\n"
+    "Exit status: 0 success, 1 the job failed or was refused, 2 usage error.\n";
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace zendra::cli;
+    // QtCore serves the trash and GUIDs; no event loop is needed.
+    QCoreApplication app(argc, argv);
+    if (argc < 2)
+        return UsageError("missing command");
+    const std::string command = argv[1];
+    if (command == "-h" || command == "--help" || command == "help") {
+        std::cout << kHelp;
+        return kExitOk;
+    }
+    const std::map<std::string, int (*)(const TArgs&)> commands = {
+        {"info", RunInfo}, {"split", RunSplit}, {"join", RunJoin}, {"clip", RunClip}, {"compare", RunCompare}};
+    const auto found = commands.find(command);
+    if (found == commands.end())
+        return UsageError("unknown command '" + command + "'");
+
+    zendra::TConsolePlatform console;
+    zendra::SetPlatform(&console);
+    TArgs args(argv + 2, argv + argc);
+    for (const std::string& a : args)
+        if (a == "-y" || a == "--yes")
+            console.SetYesToAll(true);
+    try {
+        return found->second(args);
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << std::endl;
+        return kExitFailed;
+    }
+}

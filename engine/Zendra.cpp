@@ -1,0 +1,212 @@
+#include "engine/Zendra.h"
+
+#include <algorithm>
+
+#include "common/FileHelpers.h"
+#include "platform/Platform.h"
+
+namespace zendra {
+
+namespace {
+
+constexpr std::int64_t kTwoGiB = std::int64_t{1} << 31;
+// Entries decoded per read while loading the index: bounds the raw buffer.
+constexpr std::size_t kIndexBlock = 1 << 16;
+
+}  // namespace
+
+TZendra::TZendra(const std::string& fileName, TProgressEvent onProgress)
+    : TChunk(nullptr, nullptr, ctFile), MovieFile(fileName), OnProgress(std::move(onProgress))
+{
+    FInput = TBinaryFile::OpenRead(fileName);
+    if (!FInput)
+        return;
+    if (FInput->Size() >= kTwoGiB)
+        throw EZendraError(fileName + " is 2 GiB or larger; files of this size are not supported.");
+    File = FInput.get();
+    ReadTree();
+
+    for (int i = 0; i < ChildCount(); ++i) {
+        TChunk* child = Child(i);
+        child->PositionInParent = i;
+        if (child->Id == "LIST" && child->ListType == "hdrl")
+            HeaderList = child;
+        else if (child->Id == "LIST" && child->ListType == "movi")
+            MovieList = child;
+        else if (child->Id == "idx1")
+            IndexChunk = child;
+    }
+    MainHeader = static_cast<TFileHeaderChunk*>(FindByType(ctMainHeader));
+    VideoStreamHeader = static_cast<TStrhChunk*>(FindByType(ctVideoHeader));
+    AudioStreamHeader = static_cast<TStrhChunk*>(FindByType(ctAudioHeader));
+    VideoFormat = static_cast<TVidStrfChunk*>(FindByType(ctVideoFormat));
+    AudioFormat = static_cast<TAudStrfChunk*>(FindByType(ctAudioFormat));
+    PartRecordChunk = static_cast<TClipInfo*>(FindByType(ctPartRecord));
+
+    if (!VideoStreamHeader)
+        throw EZendraError("Can not locate Video strh in " + fileName);
+    if (!VideoFormat)
+        throw EZendraError("Can not locate Video strf in " + fileName);
+    if (!HeaderList)
+        throw EZendraError("File format unknown " + fileName);
+    if (!MovieList)
+        throw EZendraError("Invalid data segment " + fileName);
+    if (!IndexChunk)
+        throw EZendraError(fileName + " does not have index.");
+    if (!ReadMainHeader())
+        throw EZendraError("Can not read header contents of " + fileName);
+    if (!LoadIndex())
+        throw EZendraError("Error reading index");
+    if (PartRecordChunk) {
+        PartRecord = PartRecordChunk->Record;
+        IsPart = PartRecord.PartIndex() > 0;
+    }
+    CheckExtendedRiff();
+}
+
+TZendra::~TZendra() = default;
+
+bool TZendra::ReadMainHeader()
+{
+    if (!HeaderList || HeaderList->ChildCount() == 0)
+        return false;
+    const TChunk* first = HeaderList->Child(0);
+    // The header is taken into a 255-byte buffer; a larger one is read as far as that.
+    std::uint8_t buffer[255] = {};
+    const std::size_t count = std::min<std::size_t>(first->Size, sizeof buffer);
+    if (count < 20 || !File->Seek(first->DataPosition) || File->Read(buffer, count) != count)
+        return false;
+    const std::uint32_t microSecPerFrame = GetU32(buffer);
+    if (microSecPerFrame == 0)
+        throw EZendraError("Invalid frame rate (0 microseconds per frame) in " + MovieFile);
+    FrameCount = static_cast<std::int32_t>(GetU32(buffer + 16));
+    FrameRate = 1000000.0L / microSecPerFrame;
+    return true;
+}
+
+bool TZendra::LoadIndex()
+{
+    if (!IndexChunk || !MovieList)
+        return false;
+    Index.clear();
+    // Whole 16-byte entries, the last one possibly running past a size that is no multiple of 16.
+    const std::uint64_t count = (std::uint64_t{IndexChunk->Size} + 15) / 16;
+    if (IndexChunk->DataPosition + count * 16 > static_cast<std::uint64_t>(File->Size()))
+        return false;
+    Index.reserve(count);
+    std::vector<std::uint8_t> raw(std::min<std::uint64_t>(count, kIndexBlock) * 16);
+    File->Seek(IndexChunk->DataPosition);
+    std::int64_t videoCount = 0;
+    for (std::uint64_t done = 0; done < count;) {
+        const std::size_t block = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, kIndexBlock));
+        if (File->Read(raw.data(), block * 16) != block * 16)
+            return false;
+        for (std::size_t i = 0; i < block; ++i) {
+            Index.push_back(IndexEntry::Decode(&raw[i * 16]));
+            videoCount += IsVideoEntry(Index.back());
+        }
+        done += block;
+    }
+    if (videoCount >= static_cast<std::uint32_t>(FrameCount))
+        return true;
+    ShowMessage("Index number (" + std::to_string(videoCount) + ") is different than frame number in header (" +
+                std::to_string(static_cast<std::uint32_t>(FrameCount)) + ").");
+    FrameCount = static_cast<std::int32_t>(videoCount);
+    return false;
+}
+
+void TZendra::CheckExtendedRiff()
+{
+    const std::int64_t next = EndPosition();
+    std::uint8_t head[12];
+    if (!File->Seek(next) || File->Read(head, sizeof head) != sizeof head)
+        return;
+    HasExtendedRiff = GetU32(head) == MakeFourCC('R', 'I', 'F', 'F') && GetU32(head + 8) == MakeFourCC('A', 'V', 'I', 'X');
+}
+
+std::int64_t TZendra::InputSize() const
+{
+    return FInput ? FInput->Size() : -1;
+}
+
+bool TZendra::IndexIsRelative() const
+{
+    return MovieList && !Index.empty() && Index.front().Offset < MovieList->DataPosition;
+}
+
+std::uint32_t TZendra::IndexBase() const
+{
+    return IndexIsRelative() ? MovieList->DataPosition : 0;
+}
+
+std::int32_t TZendra::FirstEntryOutsideFile() const
+{
+    const std::int64_t size = InputSize();
+    const std::uint32_t base = IndexBase();
+    for (std::size_t i = 0; i < Index.size(); ++i) {
+        const IndexEntry& e = Index[i];
+        if (std::int64_t{base} + e.Offset + 8 + e.Length > size)
+            return static_cast<std::int32_t>(i);
+    }
+    return -1;
+}
+
+std::int32_t TZendra::KeyEntryForFrame(std::int32_t n) const
+{
+    if (n == 0)
+        return 0;
+    if (n < 0)
+        return -1;
+    std::int32_t counted = 0;
+    std::int32_t p = 0;
+    for (std::size_t i = 0; i < Index.size(); ++i) {
+        if (IsVideoEntry(Index[i]) && ++counted == n) {
+            p = static_cast<std::int32_t>(i);
+            break;
+        }
+    }
+    for (std::int32_t i = p; i >= 0; --i)
+        if (IsKeyEntry(Index[static_cast<std::size_t>(i)]))
+            return i;
+    return counted;
+}
+
+std::int32_t TZendra::EntryAfterFrame(std::int32_t n) const
+{
+    if (n == 0)
+        return 0;
+    if (n < 0)
+        return -1;
+    std::int32_t counted = 0;
+    for (std::size_t i = 0; i < Index.size(); ++i)
+        if (IsVideoEntry(Index[i]) && ++counted == n)
+            return static_cast<std::int32_t>(i) + 1;
+    return 0;
+}
+
+std::int32_t TZendra::CountVideoFrames(std::int32_t from, std::int32_t to) const
+{
+    if (to < from)
+        return 0;
+    const std::int32_t last = static_cast<std::int32_t>(Index.size()) - 1;
+    from = std::max(from, 0);
+    to = std::min(to, last);
+    std::int32_t count = 0;
+    for (std::int32_t i = from; i <= to; ++i)
+        count += IsVideoEntry(Index[static_cast<std::size_t>(i)]);
+    return count;
+}
+
+std::string NameWithoutExt(const std::string& text)
+{
+    const std::string ext = ExtractFileExt(text);
+    if (ext.empty())
+        return text;
+    const std::string name = ExtractFileName(text);
+    for (std::size_t i = name.size(); i-- > 0;)
+        if (name.compare(i, ext.size(), ext) == 0)
+            return name.substr(0, i);
+    return name;
+}
+
+}  // namespace zendra

@@ -1,0 +1,90 @@
+// The engine object for one input movie: its chunk tree, headers and index,
+// split planning, and the writers that cut and rejoin without re-encoding.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/AviRecords.h"
+#include "engine/Chunk.h"
+
+namespace zendra {
+
+class TZendra : public TChunk {
+public:
+    using TProgressEvent = std::function<void(std::int32_t done, std::int32_t total)>;
+
+    // Opens and reads fileName; raises EZendraError with the user's message when the
+    // file is not a usable AVI. A file that cannot be opened gives an empty engine.
+    explicit TZendra(const std::string& fileName, TProgressEvent onProgress = {});
+    ~TZendra() override;
+
+    // --- opening and queries
+    std::int32_t KeyEntryForFrame(std::int32_t n) const;
+    std::int32_t EntryAfterFrame(std::int32_t n) const;
+    std::int32_t CountVideoFrames(std::int32_t from, std::int32_t to) const;
+    // Offsets of idx1 count from the movi list's type field rather than the file start.
+    bool IndexIsRelative() const;
+    // Added to an entry's offset to get its file position.
+    std::uint32_t IndexBase() const;
+    // Position of the first index entry whose chunk lies outside the file, or -1.
+    std::int32_t FirstEntryOutsideFile() const;
+    bool IsOpen() const { return FInput != nullptr; }
+    std::int64_t InputSize() const;
+
+    // --- split planning
+    std::int32_t GetNextSize(std::int32_t p) const;
+    void ListKeyGroups(std::vector<std::int32_t>& positions, std::vector<std::int32_t>& sizes) const;
+    bool PlanParts(std::vector<std::int32_t>& starts, std::vector<std::int32_t>& accumulators,
+                   std::int32_t target) const;
+    std::int32_t LargestGroupSize() const;
+    std::int32_t MeanGroupSize() const;
+    std::int32_t TargetPartSize(int mode) const;
+    std::int32_t PartCount(int mode) const;
+    std::int32_t TotalDataSize() const;
+    bool IsCompressed() const;
+    std::int32_t FrameImageSize() const;
+    std::int32_t VideoFrameCount() const;
+
+    // --- writers
+    bool SaveToFile(const std::string& name, std::int32_t start, TPartRecord* record, std::int32_t end);
+    bool WriteHeaderList(TBinaryFile& output, std::uint32_t frameCount);
+    void WritePartRecord(TBinaryFile& output, const TPartRecord& record);
+    bool Join(const std::string& name, const std::vector<std::string>& members);
+    bool CopyMovieChunks(TZendra& part, std::int32_t skip);
+    void Cancel() { Cancelled = true; }
+
+    std::string MovieFile;
+    TChunk* HeaderList = nullptr;
+    TChunk* MovieList = nullptr;
+    TChunk* IndexChunk = nullptr;
+    TClipInfo* PartRecordChunk = nullptr;
+    TFileHeaderChunk* MainHeader = nullptr;
+    TStrhChunk* VideoStreamHeader = nullptr;
+    TVidStrfChunk* VideoFormat = nullptr;
+    TStrhChunk* AudioStreamHeader = nullptr;
+    TAudStrfChunk* AudioFormat = nullptr;
+    std::int32_t FrameCount = 0;
+    long double FrameRate = 0;
+    std::vector<IndexEntry> Index;
+    TProgressEvent OnProgress;
+    TPartRecord PartRecord;
+    bool IsPart = false;
+    bool Cancelled = false;
+    // The movie goes on in further RIFF chunks (OpenDML "AVIX") that this engine does not read.
+    bool HasExtendedRiff = false;
+
+private:
+    bool ReadMainHeader();
+    bool LoadIndex();
+    void CheckExtendedRiff();
+    std::unique_ptr<TBinaryFile> FInput;
+};
+
+// The file name without folder and extension; a text without extension comes back unchanged.
+std::string NameWithoutExt(const std::string& text);
+
+}  // namespace zendra

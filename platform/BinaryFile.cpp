@@ -1,0 +1,219 @@
+#include "platform/BinaryFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zendra {
+
+namespace {
+
+constexpr std::size_t kWriteBuffer = 1 << 16;
+
+bool OpenAllowed()
+{
+    auto& faults = FileFaults();
+    if (faults.FailOpenCount < 0)
+        return true;
+    if (faults.FailOpenCount == 0)
+        return false;
+    --faults.FailOpenCount;
+    return true;
+}
+
+// Applies a budget of bytes: how many of count may pass.
+std::size_t Allow(std::int64_t& budget, std::size_t count)
+{
+    if (budget < 0)
+        return count;
+    const auto allowed = std::min<std::int64_t>(budget, static_cast<std::int64_t>(count));
+    budget -= allowed;
+    return static_cast<std::size_t>(allowed);
+}
+
+}  // namespace
+
+TFileFaults& FileFaults()
+{
+    static TFileFaults faults;
+    return faults;
+}
+
+TBinaryFile::TBinaryFile(int fd, bool writable) : FHandle(fd), FWritable(writable) {}
+
+TBinaryFile::~TBinaryFile()
+{
+    Close();
+}
+
+std::unique_ptr<TBinaryFile> TBinaryFile::OpenRead(const std::string& fileName)
+{
+    if (!OpenAllowed())
+        return nullptr;
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<TBinaryFile>(new TBinaryFile(fd, false));
+}
+
+std::unique_ptr<TBinaryFile> TBinaryFile::Create(const std::string& fileName)
+{
+    if (!OpenAllowed())
+        return nullptr;
+    const int fd = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return nullptr;
+    return std::unique_ptr<TBinaryFile>(new TBinaryFile(fd, true));
+}
+
+std::size_t TBinaryFile::Read(void* buffer, std::size_t count)
+{
+    if (FHandle < 0 || !Flush())
+        return 0;
+    count = Allow(FileFaults().ReadBudget, count);
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(FHandle, out + done, count - done, FPosition + static_cast<std::int64_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    FPosition += static_cast<std::int64_t>(done);
+    return done;
+}
+
+std::size_t TBinaryFile::RawWrite(const void* buffer, std::size_t count, std::int64_t position)
+{
+    const std::size_t allowed = Allow(FileFaults().WriteBudget, count);
+    const auto* in = static_cast<const std::uint8_t*>(buffer);
+    std::size_t done = 0;
+    while (done < allowed) {
+        const ssize_t n = ::pwrite(FHandle, in + done, allowed - done, position + static_cast<std::int64_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+std::size_t TBinaryFile::Write(const void* buffer, std::size_t count)
+{
+    if (FHandle < 0 || !FWritable || FWriteFailed)
+        return 0;
+    if (!FPending.empty() && FPendingPos + static_cast<std::int64_t>(FPending.size()) != FPosition && !Flush())
+        return 0;
+    if (FPending.empty())
+        FPendingPos = FPosition;
+    if (FPending.size() + count <= kWriteBuffer) {
+        const auto* in = static_cast<const std::uint8_t*>(buffer);
+        FPending.insert(FPending.end(), in, in + count);
+        FPosition += static_cast<std::int64_t>(count);
+        return count;
+    }
+    if (!Flush())
+        return 0;
+    const std::size_t done = RawWrite(buffer, count, FPosition);
+    FPosition += static_cast<std::int64_t>(done);
+    if (done < count)
+        FWriteFailed = true;
+    return done;
+}
+
+bool TBinaryFile::Flush()
+{
+    if (FPending.empty())
+        return !FWriteFailed;
+    const std::size_t done = RawWrite(FPending.data(), FPending.size(), FPendingPos);
+    const bool ok = done == FPending.size();
+    FPending.clear();
+    if (!ok)
+        FWriteFailed = true;
+    return ok;
+}
+
+bool TBinaryFile::Seek(std::int64_t position)
+{
+    if (FHandle < 0 || position < 0)
+        return false;
+    FPosition = position;
+    return true;
+}
+
+std::int64_t TBinaryFile::Size() const
+{
+    struct stat st {};
+    if (FHandle < 0 || ::fstat(FHandle, &st) != 0)
+        return -1;
+    const std::int64_t pendingEnd = FPendingPos + static_cast<std::int64_t>(FPending.size());
+    return std::max<std::int64_t>(st.st_size, FPending.empty() ? 0 : pendingEnd);
+}
+
+std::size_t TBinaryFile::CopyFrom(TBinaryFile& source, std::int64_t sourcePos, std::size_t count)
+{
+    if (FHandle < 0 || !FWritable || FWriteFailed || !Flush() || !source.Flush())
+        return 0;
+    std::size_t done = 0;
+    auto& faults = FileFaults();
+    const bool faulty = faults.WriteBudget >= 0 || faults.ReadBudget >= 0;
+#if defined(__linux__)
+    if (!faulty) {
+        loff_t in = sourcePos;
+        loff_t out = FPosition;
+        while (done < count) {
+            const ssize_t n = ::copy_file_range(source.FHandle, &in, FHandle, &out, count - done, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        if (done == count) {
+            FPosition += static_cast<std::int64_t>(done);
+            return done;
+        }
+    }
+#endif
+    // Plain read and write, also where the kernel copy is unavailable or stopped early.
+    std::vector<std::uint8_t> buffer(std::min<std::size_t>(count - done, 1 << 20));
+    while (done < count) {
+        const std::size_t want = std::min(buffer.size(), count - done);
+        const std::int64_t keep = source.FPosition;
+        source.FPosition = sourcePos + static_cast<std::int64_t>(done);
+        const std::size_t got = source.Read(buffer.data(), want);
+        source.FPosition = keep;
+        const std::size_t put = RawWrite(buffer.data(), got, FPosition + static_cast<std::int64_t>(done));
+        done += put;
+        if (got < want || put < got)
+            break;
+    }
+    FPosition += static_cast<std::int64_t>(done);
+    if (done < count)
+        FWriteFailed = true;
+    return done;
+}
+
+bool TBinaryFile::Close()
+{
+    if (FHandle < 0)
+        return true;
+    bool ok = FWritable ? Flush() : true;
+    if (::close(FHandle) != 0)
+        ok = false;
+    FHandle = -1;
+    return ok;
+}
+
+}  // namespace zendra
