@@ -1,10 +1,63 @@
-#include "cli/Commands.h"
+// zendra-cli clip: the clip job on the command line.
+#include <iostream>
+
+#include "app/jobs/JobCore.h"
+#include "cli/CliArgs.h"
+#include "common/FileHelpers.h"
+#include "platform/Platform.h"
 
 namespace zendra::cli {
 
-int RunClip(const TArgs&)
+int RunClip(const TArgs& args)
 {
-    return UsageError("clip is not available yet");
+    std::string movieFile, startText, endText, output;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "-y" || a == "--yes")
+            continue;
+        if (a == "--start" && hasValue)
+            startText = args[++i];
+        else if (a == "--end" && hasValue)
+            endText = args[++i];
+        else if ((a == "-o" || a == "--output") && hasValue)
+            output = args[++i];
+        else if (!a.empty() && a[0] == '-')
+            return UsageError("clip: unknown or incomplete option '" + a + "'");
+        else if (movieFile.empty())
+            movieFile = a;
+        else
+            return UsageError("clip: only one movie may be named");
+    }
+    if (movieFile.empty() || startText.empty() || endText.empty() || output.empty())
+        return UsageError("clip: name a movie, --start, --end and -o");
+    if (!FileExists(movieFile)) {
+        std::cerr << "File " << movieFile << " does not exists" << std::endl;
+        return kExitFailed;
+    }
+    long double rate = 0;
+    {
+        TZendra movie(movieFile);
+        rate = movie.FrameRate;
+    }
+    const auto start = ParseFrame(startText, rate);
+    const auto end = ParseFrame(endText, rate);
+    if (!start || !end)
+        return UsageError("clip: frames are whole numbers from 0, or seconds such as 65.4s");
+    if (*start > *end) {
+        std::cerr << "The starting position is located behind the ending position." << std::endl;
+        return kExitFailed;
+    }
+    if (FileExists(output) && Confirm("File " + output + " exists. Overwrite?", TButtons::OKCancel) != TAnswer::OK)
+        return kExitFailed;
+    TTerminalProgress progress(output);
+    TJobHooks hooks;
+    hooks.Progress = [&](std::int32_t done, std::int32_t total) { progress.Show(done, total); };
+    const bool written = RunClipRange(movieFile, *start, *end, output, hooks);
+    progress.Finish();
+    if (written)
+        std::cout << output << std::endl;
+    return written ? kExitOk : kExitFailed;
 }
 
 }  // namespace zendra::cli

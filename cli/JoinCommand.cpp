@@ -1,10 +1,98 @@
-#include "cli/Commands.h"
+// zendra-cli join: the join job on the command line, with the join list's checks.
+#include <algorithm>
+#include <iostream>
+
+#include "app/jobs/JobCore.h"
+#include "cli/CliArgs.h"
+#include "common/FileHelpers.h"
+#include "platform/Platform.h"
 
 namespace zendra::cli {
 
-int RunJoin(const TArgs&)
+namespace {
+
+struct TMember {
+    std::string Path;
+    std::string Key;
+    std::string Batch;
+};
+
+}  // namespace
+
+int RunJoin(const TArgs& args)
 {
-    return UsageError("join is not available yet");
+    std::vector<std::string> paths;
+    std::string output;
+    bool force = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-y" || a == "--yes")
+            continue;
+        if (a == "--force")
+            force = true;
+        else if ((a == "-o" || a == "--output") && i + 1 < args.size())
+            output = args[++i];
+        else if (!a.empty() && a[0] == '-')
+            return UsageError("join: unknown or incomplete option '" + a + "'");
+        else
+            paths.push_back(a);
+    }
+    if (output.empty())
+        return UsageError("join: name the output with -o");
+    if (paths.size() < 2) {
+        std::cerr << "At least two files needed to be joined" << std::endl;
+        return kExitFailed;
+    }
+
+    std::vector<TMember> members;
+    std::vector<std::string> refused;
+    for (const std::string& path : paths) {
+        if (!FileExists(path)) {
+            std::cerr << "File " << path << " does not exists" << std::endl;
+            return kExitFailed;
+        }
+        TZendra part(path);
+        if (part.FrameRate == 0 || !part.IsPart) {
+            refused.push_back(path);
+            continue;
+        }
+        members.push_back({path, JoinSortKey(part.PartRecord), part.PartRecord.BatchIdentity()});
+    }
+    if (!refused.empty()) {
+        for (const std::string& path : refused)
+            std::cerr << path << " is not a part written by a split." << std::endl;
+        return kExitFailed;
+    }
+    std::stable_sort(members.begin(), members.end(),
+                     [](const TMember& a, const TMember& b) { return JoinKeyLess(a.Key, b.Key); });
+    for (std::size_t i = 1; i < members.size(); ++i)
+        if (JoinKeyEqual(members[i].Key, members[i - 1].Key)) {
+            std::cerr << members[i].Path << " is the same part as " << members[i - 1].Path << "." << std::endl;
+            return kExitFailed;
+        }
+    const bool mixed = std::any_of(members.begin(), members.end(),
+                                   [&](const TMember& m) { return m.Batch != members.front().Batch; });
+    if (mixed && !force) {
+        std::cerr << "You are about to combine files from different origin. Remove the ones with different Group ID "
+                     "first before start joining."
+                  << std::endl
+                  << "(use --force to join them all the same)" << std::endl;
+        return kExitFailed;
+    }
+
+    std::vector<std::string> rest;
+    for (std::size_t i = 1; i < members.size(); ++i)
+        rest.push_back(members[i].Path);
+    if (FileExists(output) && Confirm("File " + output + " exists. Overwrite?", TButtons::OKCancel) != TAnswer::OK)
+        return kExitFailed;
+    TTerminalProgress progress(output);
+    TJobHooks hooks;
+    hooks.Progress = [&](std::int32_t done, std::int32_t total) { progress.Show(done, total); };
+    const bool joined = RunJoinParts(members.front().Path, rest, output, hooks);
+    progress.Finish();
+    if (joined)
+        std::cout << output << std::endl;
+    return joined ? kExitOk : kExitFailed;
 }
 
 }  // namespace zendra::cli

@@ -1,1 +1,179 @@
+// Puts the parts of one split run back together into a single AVI file.
+#include "common/FileHelpers.h"
+#include "engine/ChunkCopier.h"
+#include "engine/OutputFile.h"
 #include "engine/Zendra.h"
+#include "platform/Platform.h"
+
+namespace zendra {
+
+namespace {
+
+struct TJoinPart {
+    TZendra* Engine;
+    std::int32_t Skip;
+    std::int32_t CopiedEnd;  // entries [Skip, CopiedEnd) are in the output
+};
+
+std::int32_t SkipCount(const TZendra& part)
+{
+    return part.PartRecord.LeadCount();
+}
+
+}  // namespace
+
+bool TZendra::Join(const std::string& name, const std::vector<std::string>& members)
+{
+    Cancelled = false;
+    if (!HeaderList || !IndexChunk || !MovieList)
+        return false;
+    if (SameFile(name, MovieFile))
+        throw EZendraError("Can not write " + name + ": it is one of the files being joined.");
+    for (const std::string& path : members)
+        if (SameFile(name, path))
+            throw EZendraError("Can not write " + name + ": it is one of the files being joined.");
+    if (!PrepareOutputFile(name, false))
+        return false;
+
+    ProcessMessages();
+    auto output = TBinaryFile::Create(name);
+    if (!output)
+        throw EZendraError("Can not create file " + name);
+    std::vector<std::unique_ptr<TZendra>> engines;
+    bool complete = false;
+    try {
+        complete = JoinInto(*output, name, members, engines);
+    } catch (...) {
+        output->Close();
+        engines.clear();
+        if (Cancelled)
+            RecycleFile(name);
+        else
+            ShowMessage("Fail to produce " + name);
+        throw;
+    }
+    if (!output->Close())
+        complete = false;
+    engines.clear();
+    if (Cancelled)
+        RecycleFile(name);
+    else if (!complete)
+        ShowMessage("Fail to produce " + name);
+    return complete;
+}
+
+bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::vector<std::string>& members,
+                       std::vector<std::unique_ptr<TZendra>>& engines)
+{
+    std::uint32_t total = static_cast<std::uint32_t>(FrameCount);
+    std::vector<TJoinPart> parts = {{this, SkipCount(*this), SkipCount(*this)}};
+    for (const std::string& path : members) {
+        ProcessMessages();
+        if (!FileExists(path)) {
+            ShowMessage("Can not locate member file " + path);
+            return false;
+        }
+        if (path == MovieFile)
+            continue;
+        engines.push_back(std::make_unique<TZendra>(path));
+        TZendra& member = *engines.back();
+        total += static_cast<std::uint32_t>(member.FrameCount);
+        parts.push_back({&member, SkipCount(member), SkipCount(member)});
+    }
+
+    std::uint64_t predicted = 12 + 8 + std::uint64_t{HeaderList->Size} + (HeaderList->Size & 1) + 12 + 8;
+    for (const TJoinPart& part : parts)
+        for (std::size_t i = static_cast<std::size_t>(part.Skip); i < part.Engine->Index.size(); ++i)
+            predicted += ChunkSpan(part.Engine->Index[i]) + 16;
+    for (int i = 0; i < ChildCount(); ++i)
+        if (Child(i) != HeaderList && Child(i) != MovieList && Child(i) != IndexChunk)
+            predicted += 8 + std::uint64_t{Child(i)->Size} + (Child(i)->Size & 1);
+    CheckOutputSize(name, predicted);
+
+    if (!WriteFourCC(output, "RIFF") || !WriteSize(output, Size) || !WriteFourCC(output, "AVI "))
+        return false;
+    if (!WriteHeaderList(output, total))
+        return false;
+    for (int i = 0; i < MovieList->PositionInParent; ++i) {
+        TChunk* chunk = Child(i);
+        if (chunk != HeaderList && chunk->Type != ctPartRecord && !chunk->WriteChunk(output, true))
+            return false;
+    }
+    if (!WriteFourCC(output, "LIST"))
+        return false;
+    const std::int64_t moviSizePos = output.Position();
+    if (!WriteSize(output, MovieList->Size) || !WriteFourCC(output, "movi"))
+        return false;
+
+    FJoinTotal = total;
+    FJoinFrames = 0;
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        TJoinPart& part = parts[k];
+        for (;;) {
+            if (!CopyMovieChunks(*part.Engine, part.CopiedEnd, output, part.CopiedEnd))
+                return false;
+            if (!Cancelled)
+                break;
+            // A cancel during the last part ends the join; before further parts the user may go on.
+            const bool more = k + 1 < parts.size();
+            if (!more)
+                break;
+            if (Confirm("Breaking the process and delete the in-process file " + name + "?", TButtons::OKCancel) ==
+                TAnswer::OK)
+                return false;
+            Cancelled = false;  // go on where the copy stopped
+        }
+        if (Cancelled)
+            break;
+    }
+    const auto moviSize = static_cast<std::uint32_t>(output.Position() - moviSizePos - 4);
+
+    if (!WriteFourCC(output, "idx1") || !WriteSize(output, IndexChunk->Size))
+        return false;
+    const std::int64_t indexDataPos = output.Position();
+    const std::uint32_t base = PartRecord.RelativeIndex() == 1 ? static_cast<std::uint32_t>(moviSizePos + 4) : 0;
+    for (const TJoinPart& part : parts)
+        if (!WriteIndexEntries(output, part.Engine->Index, static_cast<std::size_t>(part.Skip),
+                               static_cast<std::size_t>(part.CopiedEnd), base))
+            return false;
+    const auto indexSize = static_cast<std::uint32_t>(output.Position() - indexDataPos);
+
+    for (int i = IndexChunk->PositionInParent + 1; i < ChildCount(); ++i)
+        if (!Child(i)->WriteChunk(output, true))
+            return false;
+    return CompleteSizes(output, moviSizePos, moviSize, indexDataPos - 4, indexSize);
+}
+
+bool TZendra::CopyMovieChunks(TZendra& part, std::int32_t from, TBinaryFile& output, std::int32_t& copiedEnd)
+{
+    const auto count = static_cast<std::int32_t>(part.Index.size());
+    const std::uint32_t base = part.IndexBase();
+    const std::int64_t inputSize = part.File->Size();
+    TChunkCopier copier(*part.File, output);
+    for (std::int32_t i = from; i < count; ++i) {
+        ProcessMessages();
+        if (Cancelled)
+            break;
+        IndexEntry& e = part.Index[static_cast<std::size_t>(i)];
+        if (IsVideoEntry(e))
+            ++FJoinFrames;
+        if (OnProgress && i % 100 == 0)
+            OnProgress(static_cast<std::int32_t>(FJoinFrames), static_cast<std::int32_t>(FJoinTotal));
+        const std::int64_t source = std::int64_t{base} + e.Offset;
+        const auto bytes = static_cast<std::uint32_t>(ChunkSpan(e));
+        if (source + bytes > inputSize) {
+            copier.Flush();
+            copiedEnd = i;
+            ShowMessage("Fail to read MOVI chunk " + std::to_string(i) + " Offset=" + std::to_string(e.Offset) +
+                        " Size=" + std::to_string(e.Length));
+            return false;
+        }
+        e.Offset = static_cast<std::uint32_t>(copier.Position());
+        if (!copier.Add(source, bytes))
+            return false;
+        copiedEnd = i + 1;
+    }
+    return copier.Flush();
+}
+
+}  // namespace zendra

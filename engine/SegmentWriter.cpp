@@ -1,1 +1,172 @@
+// Writes a key-frame aligned stretch of the movie as a new, self-contained AVI file.
+#include "common/FileHelpers.h"
+#include "engine/ChunkCopier.h"
+#include "engine/OutputFile.h"
 #include "engine/Zendra.h"
+#include "platform/Platform.h"
+
+namespace zendra {
+
+namespace {
+
+std::string ReadFailureText(std::int64_t position, std::int64_t filePos, std::uint32_t length)
+{
+    return "Fail to read MOVI chunk " + std::to_string(position) + " Offset=" + std::to_string(filePos) +
+           " Size=" + std::to_string(length);
+}
+
+}  // namespace
+
+bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecord* record, std::int32_t end)
+{
+    Cancelled = false;
+    if (!HeaderList || !IndexChunk || !MovieList)
+        return false;
+    const auto count = static_cast<std::int32_t>(Index.size());
+    if (end < 0)
+        end = count - 1;
+    if (end >= count)
+        throw EZendraError("SaveToFile End Index is too high = " + std::to_string(end));
+    if (start < 0)
+        throw EZendraError("SaveToFile Start Index is out of range = " + std::to_string(start));
+    const std::int32_t frames = CountVideoFrames(start, end);
+    if (frames <= 0)
+        throw EZendraError("SaveToFile frame count is zero");
+    if (HasExtendedRiff)
+        throw EZendraError(MovieFile + " continues past its first RIFF chunk (an OpenDML movie of 1 GiB or more). "
+                           "Only movies held in one RIFF chunk can be cut without losing their end.");
+    if (SameFile(name, MovieFile))
+        throw EZendraError("Can not write " + name + ": it is the movie being read.");
+
+    std::int32_t lead = 0;
+    if (start > 0)
+        while (lead < count && !IsVideoEntry(Index[static_cast<std::size_t>(lead)]))
+            ++lead;
+
+    // Everything but the chunks is the input's, so the output's size is known up front.
+    std::uint64_t predicted = 12 + 8 + std::uint64_t{HeaderList->Size} + (HeaderList->Size & 1) + 12 + 8 +
+                              16 * std::uint64_t(lead + end - start + 1);
+    if (record)
+        predicted += 8 + TPartRecord::kSize;
+    for (int i = 0; i < ChildCount(); ++i)
+        if (Child(i) != HeaderList && Child(i) != MovieList && Child(i) != IndexChunk)
+            predicted += 8 + std::uint64_t{Child(i)->Size} + (Child(i)->Size & 1);
+    for (std::int32_t i = 0; i < lead; ++i)
+        predicted += ChunkSpan(Index[static_cast<std::size_t>(i)]);
+    for (std::int32_t i = start; i <= end; ++i)
+        predicted += ChunkSpan(Index[static_cast<std::size_t>(i)]);
+    CheckOutputSize(name, predicted);
+
+    if (!PrepareOutputFile(name, true))
+        return false;
+    if (record) {
+        record->SetLeadCount(static_cast<std::uint16_t>(lead));
+        if (IndexIsRelative())
+            record->SetRelativeIndex(1);
+    }
+
+    auto output = TBinaryFile::Create(name);
+    if (!output)
+        throw EZendraError("Can not create file " + name);
+    bool complete = false;
+    try {
+        complete = WriteSegment(*output, start, end, lead, frames, record);
+    } catch (...) {
+        output->Close();
+        ShowMessage("Fail to produce " + name);
+        throw;
+    }
+    if (!output->Close())
+        complete = false;
+    if (!complete) {
+        ShowMessage("Fail to produce " + name);
+        return false;
+    }
+    if (Cancelled)
+        RecycleFile(name);
+    return true;
+}
+
+bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t end, std::int32_t lead,
+                           std::int32_t frames, const TPartRecord* record)
+{
+    if (!WriteFourCC(output, "RIFF") || !WriteSize(output, Size) || !WriteFourCC(output, "AVI "))
+        return false;
+    if (!WriteHeaderList(output, static_cast<std::uint32_t>(frames)))
+        return false;
+    if (record)
+        WritePartRecord(output, *record);
+    for (int i = 0; i < MovieList->PositionInParent; ++i)
+        if (Child(i) != HeaderList && !Child(i)->WriteChunk(output, true))
+            return false;
+
+    if (!WriteFourCC(output, "LIST"))
+        return false;
+    const std::int64_t moviSizePos = output.Position();
+    if (!WriteSize(output, MovieList->Size) || !WriteFourCC(output, "movi"))
+        return false;
+
+    const std::uint32_t base = IndexBase();
+    const std::int64_t inputSize = File->Size();
+    TChunkCopier copier(*File, output);
+
+    for (std::int32_t i = 0; i < lead; ++i) {
+        IndexEntry& e = Index[static_cast<std::size_t>(i)];
+        const std::int64_t from = std::int64_t{base} + e.Offset;
+        if (from + 8 + e.Length > inputSize) {
+            ShowMessage(ReadFailureText(i, from, e.Length));
+            return false;
+        }
+        e.Offset = static_cast<std::uint32_t>(copier.Position());
+        if (!copier.Add(from, e.Length + 8) || ((e.Length & 1) && !copier.AddZero()))
+            return false;
+    }
+
+    std::int32_t written = 0;  // video frames
+    std::int32_t copied = 0;   // entries
+    while (start + copied <= end) {
+        ProcessMessages();
+        if (Cancelled)
+            break;
+        if (OnProgress && written % 100 == 0)
+            OnProgress(written, frames);
+        IndexEntry& e = Index[static_cast<std::size_t>(start + copied)];
+        if (IsVideoEntry(e)) {
+            if (written == 0 && !IsKeyEntry(e)) {
+                copier.Flush();
+                ShowMessage("Video is not started with a keyFrame");
+                return false;
+            }
+            ++written;
+        }
+        const std::int64_t from = std::int64_t{base} + e.Offset;
+        const std::uint32_t bytes = static_cast<std::uint32_t>(ChunkSpan(e));
+        if (from + bytes > inputSize) {
+            copier.Flush();
+            ShowMessage(ReadFailureText(start + copied, from, e.Length));
+            return false;
+        }
+        e.Offset = static_cast<std::uint32_t>(copier.Position());
+        if (!copier.Add(from, bytes))
+            return false;
+        ++copied;
+    }
+    if (!copier.Flush())
+        return false;
+    const auto moviSize = static_cast<std::uint32_t>(output.Position() - moviSizePos - 4);
+
+    if (!WriteFourCC(output, "idx1") || !WriteSize(output, IndexChunk->Size))
+        return false;
+    const std::int64_t indexDataPos = output.Position();
+    if (!WriteIndexEntries(output, Index, 0, static_cast<std::size_t>(lead), 0) ||
+        !WriteIndexEntries(output, Index, static_cast<std::size_t>(start), static_cast<std::size_t>(start + copied), 0))
+        return false;
+    const auto indexSize = static_cast<std::uint32_t>(output.Position() - indexDataPos);
+
+    for (int i = IndexChunk->PositionInParent + 1; i < ChildCount(); ++i)
+        if (!Child(i)->WriteChunk(output, true))
+            return false;
+    return CompleteSizes(output, moviSizePos, moviSize, indexDataPos - 4, indexSize);
+}
+
+}  // namespace zendra

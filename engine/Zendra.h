@@ -54,7 +54,9 @@ public:
     bool WriteHeaderList(TBinaryFile& output, std::uint32_t frameCount);
     void WritePartRecord(TBinaryFile& output, const TPartRecord& record);
     bool Join(const std::string& name, const std::vector<std::string>& members);
-    bool CopyMovieChunks(TZendra& part, std::int32_t skip);
+    // Copies part's chunks from index position from on; copiedEnd follows the copy, so a
+    // join broken off and resumed goes on where it stopped.
+    bool CopyMovieChunks(TZendra& part, std::int32_t from, TBinaryFile& output, std::int32_t& copiedEnd);
     void Cancel() { Cancelled = true; }
 
     std::string MovieFile;
@@ -78,10 +80,16 @@ public:
     bool HasExtendedRiff = false;
 
 private:
+    bool WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t end, std::int32_t lead,
+                      std::int32_t frames, const TPartRecord* record);
+    bool JoinInto(TBinaryFile& output, const std::string& name, const std::vector<std::string>& members,
+                  std::vector<std::unique_ptr<TZendra>>& engines);
     bool ReadMainHeader();
     bool LoadIndex();
     void CheckExtendedRiff();
     std::unique_ptr<TBinaryFile> FInput;
+    std::uint32_t FJoinTotal = 0;
+    std::uint32_t FJoinFrames = 0;
 };
 
 // The file name without folder and extension; a text without extension comes back unchanged.

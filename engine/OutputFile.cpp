@@ -1,0 +1,78 @@
+#include "engine/OutputFile.h"
+
+#include <cctype>
+
+#include "common/FileHelpers.h"
+#include "platform/Platform.h"
+
+namespace zendra {
+
+bool PrepareOutputFile(const std::string& name, bool reportFolderFailure)
+{
+    if (FileExists(name) && !RecycleFile(name)) {
+        ShowMessage("File " + name + " is in use");
+        return false;
+    }
+    const std::string folder = ExtractFileDir(name);
+    if (!folder.empty() && !DirectoryExists(folder)) {
+        if (Confirm("Folder " + folder + " does not exists. Create it?", TButtons::OKCancel) != TAnswer::OK)
+            return false;
+        if (!ForceDirectories(folder) && reportFolderFailure) {
+            ShowMessage("Can not create folder " + folder);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CheckOutputSize(const std::string& name, std::uint64_t predictedSize)
+{
+    if (predictedSize >= (std::uint64_t{1} << 31))
+        throw EZendraError("The output file " + name +
+                           " would be 2 GiB or larger, which this kind of AVI file can not hold. "
+                           "Choose a shorter stretch or more parts.");
+}
+
+bool CompleteSizes(TBinaryFile& output, std::int64_t moviSizePos, std::uint32_t moviSize,
+                   std::int64_t indexSizePos, std::uint32_t indexSize)
+{
+    const std::int64_t end = output.Position();
+    std::uint8_t bytes[4];
+    PutU32(bytes, static_cast<std::uint32_t>(end - 8));
+    if (!output.Seek(4) || output.Write(bytes, 4) != 4)
+        return false;
+    std::uint8_t type[4] = {};
+    if (!output.Seek(moviSizePos + 4) || output.Read(type, 4) != 4)
+        return false;
+    for (int i = 0; i < 4; ++i)
+        if (std::toupper(type[i]) != "MOVI"[i])
+            throw EZendraError("Wrong MOVI location");
+    PutU32(bytes, moviSize);
+    if (!output.Seek(moviSizePos) || output.Write(bytes, 4) != 4)
+        return false;
+    PutU32(bytes, indexSize);
+    if (!output.Seek(indexSizePos) || output.Write(bytes, 4) != 4)
+        return false;
+    return output.Seek(end);
+}
+
+bool WriteIndexEntries(TBinaryFile& output, const std::vector<IndexEntry>& index, std::size_t from,
+                       std::size_t to, std::uint32_t base)
+{
+    constexpr std::size_t kBlock = 4096;
+    std::uint8_t buffer[kBlock * IndexEntry::kSize];
+    for (std::size_t i = from; i < to;) {
+        const std::size_t n = std::min(kBlock, to - i);
+        for (std::size_t k = 0; k < n; ++k) {
+            IndexEntry e = index[i + k];
+            e.Offset -= base;
+            e.Encode(buffer + k * IndexEntry::kSize);
+        }
+        if (output.Write(buffer, n * IndexEntry::kSize) != n * IndexEntry::kSize)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+}  // namespace zendra
