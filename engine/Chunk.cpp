@@ -6,8 +6,9 @@ namespace zendra {
 
 namespace {
 
-// Lists nested deeper than this are left unread: no real AVI comes near it, and
-// it keeps a hostile file from exhausting the stack.
+// Chunks nested deeper than this are left unread: no real AVI comes near it, and
+// it keeps a hostile file from exhausting the stack. Every recognised chunk is
+// scanned for children, not only lists, so the limit holds for all of them.
 constexpr std::int32_t kMaxDepth = 32;
 
 std::string IdText(const std::uint8_t* bytes)
@@ -108,7 +109,7 @@ bool TChunk::ReadTree()
                 return lastChild;
             File->Seek(at);
             const std::uint8_t code = CodeForId(next);
-            if (code == 0 || (code == ctList && Depth >= kMaxDepth))
+            if (code == 0 || Depth >= kMaxDepth)
                 break;  // an unknown chunk ends the walk of this list
             lastChild = AddChild(code)->ReadTree();
         }
