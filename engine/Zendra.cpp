@@ -165,7 +165,8 @@ std::int32_t TZendra::KeyEntryForFrame(std::int32_t n) const
             break;
         }
     }
-    for (std::int32_t i = p; i >= 0; --i)
+    // An empty index has no position 0 to search back from.
+    for (std::int32_t i = Index.empty() ? -1 : p; i >= 0; --i)
         if (IsKeyEntry(Index[static_cast<std::size_t>(i)]))
             return i;
     return counted;
