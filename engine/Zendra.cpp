@@ -107,6 +107,7 @@ bool TZendra::LoadIndex()
         }
         done += block;
     }
+    FRelativeIndex = !Index.empty() && Index.front().Offset < MovieList->DataPosition;
     if (videoCount >= static_cast<std::uint32_t>(FrameCount))
         return true;
     ShowMessage("Index number (" + std::to_string(videoCount) + ") is different than frame number in header (" +
@@ -131,7 +132,7 @@ std::int64_t TZendra::InputSize() const
 
 bool TZendra::IndexIsRelative() const
 {
-    return MovieList && !Index.empty() && Index.front().Offset < MovieList->DataPosition;
+    return FRelativeIndex;
 }
 
 std::uint32_t TZendra::IndexBase() const

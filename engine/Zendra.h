@@ -88,6 +88,7 @@ private:
     bool LoadIndex();
     void CheckExtendedRiff();
     std::unique_ptr<TBinaryFile> FInput;
+    bool FRelativeIndex = false;  // as loaded: the writers change the offsets in memory
     std::uint32_t FJoinTotal = 0;
     std::uint32_t FJoinFrames = 0;
 };

@@ -125,11 +125,11 @@ TSplitResult RunSplitParts(const std::string& movieFile, const std::vector<std::
 std::pair<std::int32_t, std::int32_t> ClipRange(const TZendra& movie, std::int32_t startFrame, std::int32_t endFrame)
 {
     const std::int32_t start = movie.KeyEntryForFrame(startFrame);
-    std::int32_t end = movie.EntryAfterFrame(endFrame);
-    // After the movie's last frame there is no entry left: the clip runs to the index's end.
-    if (end == static_cast<std::int32_t>(movie.Index.size()))
-        end = end - 1;
-    return {start, end};
+    // From the last frame on, the clip runs to the end of the index, audio after the last
+    // frame included, rather than past the index or, beyond the last frame, to nothing.
+    if (endFrame >= movie.VideoFrameCount())
+        return {start, static_cast<std::int32_t>(movie.Index.size()) - 1};
+    return {start, movie.EntryAfterFrame(endFrame)};
 }
 
 bool RunClipRange(const std::string& movieFile, std::int32_t startFrame, std::int32_t endFrame,

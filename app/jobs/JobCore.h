@@ -39,7 +39,7 @@ TSplitResult RunSplitParts(const std::string& movieFile, const std::vector<std::
 std::pair<std::int32_t, std::int32_t> PartRange(const std::vector<std::int32_t>& starts, std::size_t r);
 
 // Index range of the clip from startFrame to endFrame (0 is the beginning, N the N-th video
-// frame). An end frame that is the index's last entry clips to the end of the index.
+// frame). The last frame, or any beyond it, clips to the end of the index.
 std::pair<std::int32_t, std::int32_t> ClipRange(const TZendra& movie, std::int32_t startFrame, std::int32_t endFrame);
 
 // Writes the clip; true when the file was written and not broken off.
