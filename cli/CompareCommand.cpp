@@ -1,10 +1,65 @@
+// zendra-cli compare: the binary compare without questions. Every 1024-byte block with a
+// difference is reported; the exit status tells whether the files are the same.
+#include <iostream>
+
 #include "cli/Commands.h"
+#include "compare/CompareCore.h"
 
 namespace zendra::cli {
 
-int RunCompare(const TArgs&)
+namespace {
+
+int ReportOutcome(const TCompareResult& result, const std::string& first, const std::string& second)
 {
-    return UsageError("compare is not available yet");
+    switch (result.Outcome) {
+    case TCompareOutcome::NotStarted:
+        std::cerr << "Can not compare " << first << " and " << second << ": a file is missing, unreadable or empty"
+                  << std::endl;
+        return kExitFailed;
+    case TCompareOutcome::TooLarge:
+        std::cerr << TooLargeText(result.FirstSize >= kCompareSizeLimit ? first : second) << std::endl;
+        return kExitFailed;
+    case TCompareOutcome::Identical:
+        if (result.FirstSize != result.SecondSize) {
+            // Equal as far as the shorter file goes; the files are still not the same.
+            std::cout << "The first " << result.Compared << " bytes are identical" << std::endl;
+            return kExitFailed;
+        }
+        std::cout << kIdenticalText << std::endl;
+        return kExitOk;
+    default:
+        return kExitFailed;
+    }
+}
+
+}  // namespace
+
+int RunCompare(const TArgs& args)
+{
+    std::vector<std::string> names;
+    for (const std::string& a : args) {
+        if (a == "-y" || a == "--yes")
+            continue;
+        if (!a.empty() && a[0] == '-')
+            return UsageError("compare: unknown option '" + a + "'");
+        names.push_back(a);
+    }
+    if (names.size() != 2)
+        return UsageError("compare: name two files");
+
+    std::int64_t firstSize = 0, secondSize = 0;
+    TCompareHooks hooks;
+    hooks.Begin = [&](std::int64_t first, std::int64_t second) {
+        firstSize = first;
+        secondSize = second;
+        if (first != second)
+            std::cout << SizeDifferenceText(names[0], first, names[1], second) << std::endl;
+    };
+    hooks.Difference = [&](std::int32_t position, const std::string&) {
+        std::cout << DifferenceText(firstSize, secondSize, position) << std::endl;
+        return true;
+    };
+    return ReportOutcome(CompareFiles(names[0], names[1], hooks), names[0], names[1]);
 }
 
 }  // namespace zendra::cli

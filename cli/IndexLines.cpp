@@ -1,17 +1,27 @@
-// The index listing of 'info --index'.
+// The index listing of 'info --index': the lines of the structure viewer's frame list,
+// video and audio entries alike.
 #include <iostream>
 
-#include "common/TextHelpers.h"
+#include "common/Bytes.h"
 #include "engine/Zendra.h"
+#include "viewer/FrameList.h"
 
 namespace zendra::cli {
 
 void PrintIndexLines(const TZendra& movie)
 {
-    for (std::size_t i = 0; i < movie.Index.size(); ++i) {
-        const IndexEntry& e = movie.Index[i];
-        std::cout << i << ' ' << FourCCToText(e.ChunkId) << ' ' << e.Flags << ' ' << e.Offset << ' ' << e.Length
-                  << '\n';
+    std::int32_t videoCount = 0;
+    std::int32_t audioCount = 0;
+    for (const IndexEntry& e : movie.Index) {
+        std::uint8_t bytes[IndexEntry::kSize];
+        e.Encode(bytes);
+        const TIndexBlock entry = TIndexBlock::Decode(bytes);
+        if (!FrameLineWanted(fmVideoAndAudio, entry))
+            continue;
+        const bool video = entry.IsVideo();
+        const std::int32_t number = video ? videoCount++ : audioCount++;
+        const std::uint32_t position = movie.IndexBase() + entry.Offset;
+        std::cout << FrameLineText(entry, number, video, position) << '\n';
     }
 }
 

@@ -1,0 +1,30 @@
+#include "viewer/EntryList.h"
+
+#include "common/Bytes.h"
+
+namespace zendra {
+
+TIndexBlock TIndexBlock::Decode(const std::uint8_t* p)
+{
+    TIndexBlock e;
+    for (int i = 0; i < 4; ++i)
+        e.ChunkId[i] = static_cast<char>(p[i]);
+    e.Flags = GetU32(p + 4);
+    e.Offset = GetU32(p + 8);
+    e.Length = GetU32(p + 12);
+    return e;
+}
+
+const TIndexBlock* TEntryList::Add(const TIndexBlock& entry)
+{
+    FItems.push_back(std::make_unique<TIndexBlock>(entry));
+    return FItems.back().get();
+}
+
+void TEntryList::Clear()
+{
+    while (!FItems.empty())
+        FItems.pop_back();
+}
+
+}  // namespace zendra

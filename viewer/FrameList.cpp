@@ -1,0 +1,46 @@
+#include "viewer/FrameList.h"
+
+#include <cstdio>
+
+#include "common/TextHelpers.h"
+
+namespace zendra {
+
+std::string OffsetText(std::uint32_t position)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%04X:%04X", static_cast<unsigned>(position >> 16),
+                  static_cast<unsigned>(position & 0xFFFF));
+    return text;
+}
+
+std::uint32_t ChunkPosition(const TIndexBlock& entry, bool relativeIndex, std::uint32_t movieDataPosition)
+{
+    return relativeIndex ? entry.Offset + movieDataPosition : entry.Offset;
+}
+
+std::string FrameLineText(const TIndexBlock& entry, std::int32_t number, bool video, std::uint32_t chunkPosition)
+{
+    std::string flag;
+    if (video && entry.IsKeyFrame()) {
+        flag = "Key";
+    } else {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(entry.Flags));
+        flag = hex;
+    }
+    return FitText(video ? "V" : "A", 5, false) + IntToZeroPadded(number, 8) + "  " + FitText(flag, 8, false) +
+           FitText(OffsetText(chunkPosition), 12, false) + FitText(std::to_string(entry.Length), 8, true);
+}
+
+bool FrameLineWanted(int frameMode, const TIndexBlock& entry)
+{
+    if (entry.IsVideo())
+        return frameMode == fmVideoAndAudio || frameMode == fmVideoOnly ||
+               (frameMode == fmVideoKeyOnly && entry.IsKeyFrame());
+    if (entry.IsAudio())
+        return frameMode == fmVideoAndAudio || frameMode == fmAudioOnly;
+    return false;
+}
+
+}  // namespace zendra

@@ -1,0 +1,385 @@
+#include "viewer/StructWalk.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstring>
+
+#include "common/MediaNames.h"
+#include "common/TextHelpers.h"
+#include "viewer/FrameList.h"
+
+namespace zendra {
+
+namespace {
+
+// Sequential reads with a position of our own; every read that falls short reports false.
+class TPlainReader {
+public:
+    explicit TPlainReader(std::FILE* file) : FFile(file) { Seek(0); }
+
+    std::uint64_t Position() const { return FPosition; }
+
+    bool Seek(std::uint64_t position)
+    {
+        // Never beyond the file size plus one 32-bit skip, so off_t always holds it.
+        FPosition = position;
+        return fseeko(FFile, static_cast<off_t>(position), SEEK_SET) == 0;
+    }
+
+    void Skip(std::uint32_t count) { Seek(FPosition + count); }
+
+    bool Block(std::uint8_t* target, std::size_t count)
+    {
+        const std::size_t got = std::fread(target, 1, count, FFile);
+        FPosition += got;
+        return got == count;
+    }
+
+    bool U32(std::uint32_t& value)
+    {
+        std::uint8_t bytes[4];
+        if (!Block(bytes, 4))
+            return false;
+        value = GetU32(bytes);
+        return true;
+    }
+
+    bool Chars(char (&text)[5])
+    {
+        std::uint8_t bytes[4];
+        if (!Block(bytes, 4))
+            return false;
+        std::memcpy(text, bytes, 4);
+        text[4] = 0;
+        return true;
+    }
+
+    // Reads the expected number of characters and compares them ignoring case.
+    bool Tag(const char* expected)
+    {
+        const std::size_t n = std::strlen(expected);
+        std::uint8_t bytes[8];
+        if (n > sizeof bytes || !Block(bytes, n))
+            return false;
+        for (std::size_t i = 0; i < n; ++i)
+            if (std::toupper(bytes[i]) != std::toupper(static_cast<unsigned char>(expected[i])))
+                return false;
+        return true;
+    }
+
+private:
+    std::FILE* FFile;
+    std::uint64_t FPosition = 0;
+};
+
+struct TFieldSpec {
+    const char* Name;
+    int Width;  // 2 WORD, 4 DWORD, 0 FourCC (4 bytes)
+};
+
+const TFieldSpec kMainHeaderFields[] = {
+    {"dwMicroSecPerFrame", 4}, {"dwMaxBytesPerSec", 4}, {"dwPaddingGranularity", 4}, {"dwFlags", 4},
+    {"dwTotalFrames", 4},      {"dwInitialFrames", 4},  {"dwStreams", 4},            {"dwSuggestedBufferSize", 4},
+    {"dwWidth", 4},            {"dwHeight", 4},         {"dwReserved 0", 4},         {"dwReserved 1", 4},
+    {"dwReserved 2", 4},       {"dwReserved 3", 4}};
+
+const TFieldSpec kStreamHeaderFields[] = {
+    {"fccType", 0},         {"fccHandler", 0}, {"dwFlags", 4},  {"wPriority", 2},
+    {"wLanguage", 2},       {"dwInitialFrames", 4},             {"dwScale", 4},
+    {"dwRate", 4},          {"dwStart", 4},    {"dwLength", 4}, {"dwSuggestedBufferSize", 4},
+    {"dwQuality", 4},       {"dwSampleSize", 4}};
+
+const TFieldSpec kBitmapFields[] = {
+    {"biSize", 4},        {"biWidth", 4},          {"biHeight", 4},        {"biPlanes", 2},
+    {"biBitCount", 2},    {"biCompression", 4},    {"biSizeImage", 4},     {"biXPelsPerMeter", 4},
+    {"biYPelsPerMeter", 4}, {"biClrUsed", 4},      {"biClrImportant", 4}};
+
+const TFieldSpec kWaveFields[] = {
+    {"WF.wFormatTag", 2}, {"WF.nChannels", 2}, {"WF.nSamplesPerSec", 4}, {"WF.nAvgBytesPerSec", 4},
+    {"WF.nBlockAlign", 2}, {"WF.wBitsPerSample", 2}, {"WF.cbSize", 2},  {"wID", 2},
+    {"fdwFlags", 4},      {"nBlockSize", 2},   {"nFramesPerBlock", 2},   {"nCodecDelay", 2}};
+
+class TStructWalker {
+public:
+    TStructWalker(std::FILE* file, TStructState& state, int frameMode, IStructWalkSink& sink)
+        : FReader(file), FState(state), FRecords(state.Records), FFrameMode(frameMode), FSink(sink)
+    {
+    }
+
+    bool Run()
+    {
+        FState.VideoEntries.Clear();
+        FState.AudioEntries.Clear();
+        FState.HeaderInfos.clear();
+        const bool done = ReadFileHeader() && ReadMainHeader() && ReadVideoStream() && ReadAudioStream() &&
+                          FindMovieList() && ReadIndex();
+        FSink.WalkEnded();
+        return done;
+    }
+
+private:
+    void AddRow(THeaderList list, const std::string& name, int width, std::uint32_t value)
+    {
+        auto info = std::make_unique<HeaderInfo>();
+        info->Offset = FRunningOffset;
+        info->Width = width == 2 ? 2 : 4;
+        info->Value = value;
+        info->Plain = name.find("...") == std::string::npos;
+        FRunningOffset += static_cast<std::uint32_t>(info->Width);
+        const char* type = width == 0 ? "FourCC" : width == 2 ? "WORD" : "DWORD";
+        const std::string valueText = width == 0 ? FourCCToText(value) : std::to_string(value);
+        FSink.HeaderRowAdded({list, name, type, valueText, info.get()});
+        FState.HeaderInfos.push_back(std::move(info));
+    }
+
+    template <std::size_t N>
+    void AddRows(THeaderList list, const TFieldSpec (&fields)[N], const std::uint8_t* record)
+    {
+        std::size_t at = 0;
+        for (const TFieldSpec& f : fields) {
+            const std::uint32_t value = f.Width == 2 ? GetU16(record + at) : GetU32(record + at);
+            AddRow(list, f.Name, f.Width, value);
+            at += f.Width == 2 ? 2 : 4;
+        }
+    }
+
+    void StartGroup() { FRunningOffset = static_cast<std::uint32_t>(FReader.Position()); }
+
+    bool ReadFileHeader()
+    {
+        if (!FReader.Tag("RIFF") || !FReader.U32(FRecords.RiffSize))
+            return false;
+        FRunningOffset = 4;
+        AddRow(THeaderList::MainHeader, "File size", 4, FRecords.RiffSize);
+        return true;
+    }
+
+    bool ReadMainHeader()
+    {
+        std::uint32_t size = 0;
+        if (!FReader.Tag("AVI ") || !FReader.Tag("LIST") || !FReader.U32(size) || !FReader.Tag("hdrl") ||
+            !FReader.Tag("avih") || !FReader.U32(size) || size != 56)
+            return false;
+        StartGroup();
+        if (!FReader.Block(FRecords.MainHeader.data(), 56))
+            return false;
+        AddRows(THeaderList::MainHeader, kMainHeaderFields, FRecords.MainHeader.data());
+        return true;
+    }
+
+    // "LIST" size "strl" "strh" size, then the 48 bytes; listEnd and formatAt tell where
+    // the stream list ends and where its strf begins.
+    bool ReadStreamHeader(std::array<std::uint8_t, 48>& record, std::uint64_t& listEnd, std::uint64_t& formatAt)
+    {
+        std::uint32_t listSize = 0, headerSize = 0;
+        if (!FReader.Tag("LIST") || !FReader.U32(listSize))
+            return false;
+        listEnd = FReader.Position() + listSize;
+        if (!FReader.Tag("strl") || !FReader.Tag("strh") || !FReader.U32(headerSize) || headerSize < 48)
+            return false;
+        formatAt = FReader.Position() + headerSize;
+        StartGroup();
+        return FReader.Block(record.data(), 48);
+    }
+
+    bool ReadVideoStream()
+    {
+        std::uint64_t listEnd = 0, formatAt = 0;
+        if (!ReadStreamHeader(FRecords.VideoHeader, listEnd, formatAt))
+            return false;
+        FRecords.CodecText = FourCCToText(GetU32(FRecords.VideoHeader.data() + 4));
+        AddRows(THeaderList::VidHeader, kStreamHeaderFields, FRecords.VideoHeader.data());
+
+        std::uint32_t formatSize = 0;
+        FReader.Seek(formatAt);
+        if (!FReader.Tag("strf") || !FReader.U32(formatSize))
+            return false;
+        StartGroup();
+        // A longer format (a palette) is passed over.
+        if (!FReader.Block(FRecords.VideoFormat.data(), formatSize < 40 ? formatSize : 40))
+            return false;
+        AddRows(THeaderList::VidStruct, kBitmapFields, FRecords.VideoFormat.data());
+        FReader.Seek(listEnd);
+        return true;
+    }
+
+    // Only a list spelled exactly "LIST" ... "strl" counts as the second stream.
+    bool SecondStreamFollows(bool& follows)
+    {
+        const std::uint64_t start = FReader.Position();
+        char id[5], type[5];
+        std::uint32_t size = 0;
+        if (!FReader.Chars(id) || !FReader.U32(size) || !FReader.Chars(type))
+            return false;
+        FReader.Seek(start);
+        follows = std::strcmp(id, "LIST") == 0 && std::strcmp(type, "strl") == 0;
+        return true;
+    }
+
+    bool ReadAudioStream()
+    {
+        bool follows = false;
+        if (!SecondStreamFollows(follows))
+            return false;
+        if (!follows)
+            return true;
+        std::uint64_t listEnd = 0, formatAt = 0;
+        if (!ReadStreamHeader(FRecords.AudioHeader, listEnd, formatAt))
+            return false;
+        AddRows(THeaderList::AudHeader, kStreamHeaderFields, FRecords.AudioHeader.data());
+
+        std::uint32_t formatSize = 0;
+        FReader.Seek(formatAt);
+        if (!FReader.Tag("strf") || !FReader.U32(formatSize) || formatSize > FRecords.AudioFormat.size())
+            return false;
+        StartGroup();
+        if (!FReader.Block(FRecords.AudioFormat.data(), formatSize))
+            return false;
+        AddRows(THeaderList::AudStruct, kWaveFields, FRecords.AudioFormat.data());
+        AddRow(THeaderList::AudStruct, "Reserved ...", 4, FRecords.AudioFormat[30]);
+        FRecords.HasAudio = FRecords.HasAudioTrack = true;
+        FReader.Seek(listEnd);
+        return true;
+    }
+
+    static std::string Upper(const char* text)
+    {
+        std::string s = text;
+        for (char& c : s)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return s;
+    }
+
+    // Chunk by chunk, passing over the rest of hdrl like any other chunk. Every step moves
+    // forward by at least eight bytes, so the search ends at the end of the file.
+    bool FindMovieList()
+    {
+        for (;;) {
+            const std::uint64_t start = FReader.Position();
+            char id[5], type[5];
+            std::uint32_t size = 0;
+            if (!FReader.Chars(id) || !FReader.U32(size))
+                return false;
+            if (Upper(id) != "LIST") {
+                FReader.Skip(size);
+                continue;
+            }
+            if (!FReader.Chars(type))
+                return false;
+            if (Upper(type) != "MOVI") {
+                FReader.Skip(size - 4);
+                continue;
+            }
+            FReader.Seek(start);
+            if (!FReader.Tag("LIST") || !FReader.U32(FRecords.MovieListSize))
+                return false;
+            FRunningOffset = static_cast<std::uint32_t>(start + 4);
+            AddRow(THeaderList::MainHeader, "Data size", 4, FRecords.MovieListSize);
+            FRecords.MovieDataPosition = static_cast<std::uint32_t>(FReader.Position());
+            if (!FReader.Tag("movi"))
+                return false;
+            FReader.Skip(FRecords.MovieListSize - 4);
+            return FReader.Tag("idx1") && FReader.U32(FIndexSize);
+        }
+    }
+
+    // Entries are read one at a time, so an absurd index size costs nothing but a short read.
+    bool ReadIndex()
+    {
+        const std::uint32_t count = FIndexSize / 16;
+        FSink.IndexWalkStarting();
+        for (std::uint32_t i = 0; i < count; ++i) {
+            if (!FSink.IndexStep(i, count))
+                return true;
+            std::uint8_t bytes[16];
+            if (!FReader.Block(bytes, sizeof bytes))
+                return false;
+            const TIndexBlock entry = TIndexBlock::Decode(bytes);
+            if (i == 0)
+                FRecords.RelativeIndex = entry.Offset < FRecords.MovieDataPosition;
+            const TIndexBlock* stored = nullptr;
+            if (entry.IsVideo())
+                stored = FState.VideoEntries.Add(entry);
+            else if (entry.IsAudio())
+                stored = FState.AudioEntries.Add(entry);
+            if (stored && FrameLineWanted(FFrameMode, *stored))
+                FSink.AddFrameLine(*stored, stored->IsVideo());
+        }
+        return true;
+    }
+
+    TPlainReader FReader;
+    TStructState& FState;
+    TStructRecords& FRecords;
+    int FFrameMode;
+    IStructWalkSink& FSink;
+    std::uint32_t FRunningOffset = 0;
+    std::uint32_t FIndexSize = 0;
+};
+
+}  // namespace
+
+long double TStructRecords::Fps() const
+{
+    return MicroSecPerFrame() == 0 ? 0.0L : 1000000.0L / MicroSecPerFrame();
+}
+
+long double TStructRecords::Duration() const
+{
+    return TotalFrames() * (MicroSecPerFrame() / 1000000.0L);
+}
+
+void TStructState::Reset()
+{
+    Records = TStructRecords{};
+    VideoEntries.Clear();
+    AudioEntries.Clear();
+    HeaderInfos.clear();
+}
+
+bool WalkStructure(std::FILE* file, TStructState& state, int frameMode, IStructWalkSink& sink)
+{
+    return TStructWalker(file, state, frameMode, sink).Run();
+}
+
+std::string IndexPercentText(std::uint32_t i, std::uint32_t count)
+{
+    if (count == 0)
+        return "0%";
+    const double percent = std::nearbyint(static_cast<double>(i) * 100.0 / count);
+    return std::to_string(static_cast<long long>(percent)) + "%";
+}
+
+std::string FpsText(long double fps)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.5Lg", fps);
+    return text;
+}
+
+std::string KbpsText(const TStructRecords& r)
+{
+    const std::uint8_t* wave = r.AudioFormat.data();
+    // The product wraps like the 32-bit field it was taken from.
+    const std::uint32_t bits = static_cast<std::uint32_t>(GetU16(wave + 14)) * GetU32(wave + 4) * GetU16(wave + 2);
+    if (bits != 0)
+        return std::to_string((std::uint64_t{bits} + 999) / 1000);
+    return std::to_string(std::uint64_t{r.AudioStreamRate()} * 8 / 1000);
+}
+
+std::vector<std::pair<std::string, std::string>> CalculatedValues(const TStructRecords& r)
+{
+    const std::string codecName = VideoCodecName(r.CodecText);
+    return {
+        {"Video codec", codecName.empty() ? r.CodecText : r.CodecText + " (" + codecName + ")"},
+        {"Audio codec", AudioCodecName(r.AudioFormatTag())},
+        {"Kbps", KbpsText(r)},
+        {"Frame per second (FPS)", FpsText(r.Fps())},
+        {"Frame width x height", std::to_string(r.Width()) + " x " + std::to_string(r.Height())},
+        {"Number of frames", std::to_string(r.TotalFrames())},
+        {"Duration", SecondsToTimeText(r.Duration())},
+        {"Audio quality", AudioFormatText(r.AudioFormat.data())},
+    };
+}
+
+}  // namespace zendra
