@@ -48,19 +48,44 @@ TMovieFacts GatherFacts(const TZendra& movie)
     return f;
 }
 
+// Length of the well-formed UTF-8 sequence at text[i], or 0 when there is none.
+std::size_t Utf8SequenceAt(const std::string& text, std::size_t i)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    const std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || i + length > text.size())
+        return 0;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+    // Overlong forms, surrogates and code points past U+10FFFF.
+    const unsigned char second = byte(i + 1);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+        (lead == 0xF4 && second >= 0x90))
+        return 0;
+    return length;
+}
+
+// Names in part records written elsewhere may be in a legacy 8-bit code page; bytes that
+// are not UTF-8 are escaped as Latin-1 so that the output stays valid JSON.
 std::string JsonString(const std::string& text)
 {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
-        } else if (c < 0x20) {
+        } else if (c >= 0x20 && c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (const std::size_t length = c >= 0x80 ? Utf8SequenceAt(text, i) : 0) {
+            out.append(text, i, length);
+            i += length - 1;
+        } else {
             char esc[8];
             std::snprintf(esc, sizeof esc, "\\u%04x", c);
             out += esc;
-        } else {
-            out += static_cast<char>(c);
         }
     }
     return out + "\"";
