@@ -1,0 +1,159 @@
+// zendra-cli split, join and clip: the command-line contract, checked with ffmpeg.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "engine/Zendra.h"
+#include "tests/testkit/AviBuilder.h"
+#include "tests/testkit/Samples.h"
+
+namespace zendra::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TJobRun {
+    int Exit = -1;
+    std::string Out;
+    std::string Err;
+};
+
+class CliJobsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!HaveFfmpeg())
+            GTEST_SKIP() << "ffmpeg is not installed";
+        Folder = MakeTempDir("zendra-cli-jobs");
+        Movie = SamplePath(TSample::Mpeg4Mp3);
+    }
+    void TearDown() override
+    {
+        if (!Folder.empty())
+            fs::remove_all(Folder);
+    }
+
+    // Runs in the test's folder with stdin not a terminal.
+    TJobRun Run(const std::string& arguments) const
+    {
+        const std::string errFile = Folder + "/stderr.txt";
+        TJobRun run;
+        run.Exit = RunCommand("cd " + ShellQuote(Folder) + " && " + ShellQuote(ZENDRA_CLI_PATH) + " " + arguments +
+                                  " </dev/null 2>" + ShellQuote(errFile),
+                              &run.Out);
+        std::ifstream in(errFile);
+        std::stringstream text;
+        text << in.rdbuf();
+        run.Err = text.str();
+        return run;
+    }
+    std::string PathOf(const std::string& name) const { return Folder + "/" + name; }
+
+    std::vector<std::string> Lines(const std::string& text) const
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    std::string Folder;
+    std::string Movie;
+};
+
+TEST_F(CliJobsTest, SplitIntoTheNextNumberedFolderAndJoinBack)
+{
+    const TJobRun split = Run("split " + ShellQuote(Movie) + " -n 4 -y");
+    ASSERT_EQ(split.Exit, 0) << split.Err;
+    const auto parts = Lines(split.Out);
+    ASSERT_GE(parts.size(), 3u);
+    EXPECT_EQ(parts[0], "Output/mpeg4-mp3001/mpeg4-mp300001.avi");
+    std::string batch;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        TZendra part(PathOf(parts[i]));
+        EXPECT_EQ(part.PartRecord.PartIndex(), i + 1);
+        if (i == 0)
+            batch = part.PartRecord.BatchIdentity();
+        EXPECT_EQ(part.PartRecord.BatchIdentity(), batch);
+        EXPECT_EQ(part.PartRecord.SourceName(), "mpeg4-mp3.avi");
+        EXPECT_TRUE(Probe(PathOf(parts[i])).Clean);
+    }
+    EXPECT_EQ(batch.size(), 38u);
+
+    // A second run gets the next folder; join takes the parts in any order.
+    EXPECT_EQ(Lines(Run("split " + ShellQuote(Movie) + " -m smallest -y").Out)[0],
+              "Output/mpeg4-mp3002/mpeg4-mp300001.avi");
+    std::string shuffled;
+    for (auto it = parts.rbegin(); it != parts.rend(); ++it)
+        shuffled += " " + ShellQuote(*it);
+    const TJobRun join = Run("join" + shuffled + " -o joined.avi");
+    ASSERT_EQ(join.Exit, 0) << join.Err;
+    EXPECT_EQ(Md5OfFile(PathOf("joined.avi")), Md5OfFile(Movie));
+}
+
+TEST_F(CliJobsTest, QuestionsWithoutATerminalAreDeclinedAndNameTheYesOption)
+{
+    const TJobRun split = Run("split " + ShellQuote(Movie) + " -m median");
+    EXPECT_EQ(split.Exit, 1);
+    EXPECT_NE(split.Err.find("Splitting results will be put in a new folder"), std::string::npos) << split.Err;
+    EXPECT_NE(split.Err.find("-y"), std::string::npos);
+    EXPECT_FALSE(fs::exists(PathOf("Output/mpeg4-mp3001")));
+}
+
+TEST_F(CliJobsTest, JoinRefusesNonPartsAndMixedRuns)
+{
+    ASSERT_EQ(Run("split " + ShellQuote(Movie) + " -n 3 -o a -y").Exit, 0);
+    ASSERT_EQ(Run("split " + ShellQuote(Movie) + " -n 3 -o b -y").Exit, 0);
+    const TJobRun plain = Run("join a/mpeg4-mp300001.avi " + ShellQuote(Movie) + " -o x.avi");
+    EXPECT_EQ(plain.Exit, 1);
+    EXPECT_NE(plain.Err.find(Movie + " is not a part"), std::string::npos) << plain.Err;
+
+    const TJobRun mixed = Run("join a/mpeg4-mp300001.avi b/mpeg4-mp300002.avi -o x.avi");
+    EXPECT_EQ(mixed.Exit, 1);
+    EXPECT_NE(mixed.Err.find("You are about to combine files from different origin."), std::string::npos);
+    EXPECT_FALSE(fs::exists(PathOf("x.avi")));
+    EXPECT_EQ(Run("join a/mpeg4-mp300001.avi b/mpeg4-mp300002.avi -o x.avi --force").Exit, 0);
+
+    EXPECT_EQ(Run("join a/mpeg4-mp300001.avi -o x.avi").Exit, 1);
+    EXPECT_EQ(Run("join a/mpeg4-mp300001.avi a/mpeg4-mp300002.avi").Exit, 2);
+}
+
+TEST_F(CliJobsTest, ClipByFramesAndByTime)
+{
+    TJobRun byTime = Run("clip " + ShellQuote(Movie) + " --start 2s --end 4s -o t.avi");
+    ASSERT_EQ(byTime.Exit, 0) << byTime.Err;
+    TJobRun byFrame = Run("clip " + ShellQuote(Movie) + " --start 50 --end 100 -o f.avi");
+    ASSERT_EQ(byFrame.Exit, 0) << byFrame.Err;
+    EXPECT_EQ(Md5OfFile(PathOf("t.avi")), Md5OfFile(PathOf("f.avi")));
+
+    const TJobRun backwards = Run("clip " + ShellQuote(Movie) + " --start 100 --end 50 -o b.avi");
+    EXPECT_EQ(backwards.Exit, 1);
+    EXPECT_NE(backwards.Err.find("The starting position is located behind the ending position."), std::string::npos);
+
+    // An existing output is replaced only when the question is answered yes.
+    EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start 0 --end 10 -o f.avi").Exit, 1);
+    EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start 0 --end 10 -o f.avi -y").Exit, 0);
+
+    EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start x --end 10 -o g.avi").Exit, 2);
+    EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --end 10 -o g.avi").Exit, 2);
+    EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start 0 --end 10 -o " + ShellQuote(Movie) + " -y").Exit, 1);
+}
+
+TEST_F(CliJobsTest, UnusableMoviesAreRefused)
+{
+    TAviBuilder raw;
+    raw.Video(32, 32, "DIB ").Interleaved(10, 1, 3072, 0);
+    raw.Write(PathOf("raw.avi"));
+    const TJobRun split = Run("split raw.avi -y");
+    EXPECT_EQ(split.Exit, 1);
+    EXPECT_NE(split.Err.find("Video part in raw.avi is not compressed and can not be processed"), std::string::npos);
+    EXPECT_EQ(Run("split missing.avi -y").Exit, 1);
+    EXPECT_EQ(Run("split " + ShellQuote(Movie) + " -m fastest").Exit, 2);
+    EXPECT_EQ(Run("frobnicate").Exit, 2);
+}
+
+}  // namespace
+}  // namespace zendra::test
