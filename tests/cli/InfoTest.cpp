@@ -1,5 +1,6 @@
 // zendra-cli info against ffprobe on ffmpeg-made movies, and on files that must be refused.
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,6 +16,27 @@ namespace zendra::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Run outside ctest too, the tests keep zendra-cli's trash away from the user's.
+class TPrivateDataHome : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (std::getenv("XDG_DATA_HOME"))
+            return;
+        Folder = MakeTempDir("zendra-data-home");
+        setenv("XDG_DATA_HOME", Folder.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        if (!Folder.empty())
+            fs::remove_all(Folder);
+    }
+
+private:
+    std::string Folder;
+};
+[[maybe_unused]] const auto* const kPrivateDataHome = ::testing::AddGlobalTestEnvironment(new TPrivateDataHome);
 
 struct TRun {
     int Exit = -1;  // -1 when the program did not exit normally (a crash)
