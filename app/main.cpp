@@ -1,10 +1,35 @@
-#include <QApplication>
-#include <QLabel>
+#include <clocale>
+
+#include "app/Application.h"
+#include "app/MainWindow.h"
+#include "app/ScreenshotTour.h"
+#include "common/SingleInstance.h"
+#include "platform/QtPlatform.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QLabel label("Zendra classic version 1.32");
-    label.show();
-    return app.exec();
+    zendra::TApplication app(argc, argv);
+    // The preview's libmpv needs the C number format; Qt took the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+    zendra::TQtPlatform platform;
+    zendra::SetPlatform(&platform);
+    zendra::TQtDialogs dialogs;
+    zendra::SetDialogs(&dialogs);
+
+    zendra::CheckSingleInstance(QStringLiteral("Zendra"));
+
+    zendra::TForm1 form;
+    zendra::SetDialogParent(&form);
+    app.SetErrorCleanup([&form] { form.RecoverFromError(); });
+    QObject::connect(zendra::InstanceGuard(), &zendra::TInstanceGuard::WakeUpRequested, &form,
+                     &zendra::TForm1::WakeUp);
+    form.show();
+
+    const QString screenshots = qEnvironmentVariable("ZENDRA_SCREENSHOT_DIR");
+    if (!screenshots.isEmpty())
+        zendra::StartScreenshotTour(form, screenshots, qEnvironmentVariable("ZENDRA_SCREENSHOT_MOVIE"));
+    app.exec();
+    zendra::SetPlatform(nullptr);
+    zendra::SetDialogs(nullptr);
+    return 0;
 }

@@ -1,0 +1,35 @@
+#include "app/Application.h"
+
+#include <exception>
+
+#include "platform/Platform.h"
+
+namespace zendra {
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Zendra"));
+    setApplicationDisplayName(QStringLiteral("Zendra"));
+    setApplicationVersion(QStringLiteral("1.32"));
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        HandleException(QString::fromUtf8(error.what()));
+    } catch (...) {
+        HandleException(QStringLiteral("Unknown error"));
+    }
+    return false;
+}
+
+void TApplication::HandleException(const QString& message)
+{
+    if (FCleanup)
+        FCleanup();
+    ShowMessage(message.toStdString());
+}
+
+}  // namespace zendra

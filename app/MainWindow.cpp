@@ -1,0 +1,357 @@
+#include "app/MainWindow.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/SpinEdit.h"
+#include "common/AboutForm.h"
+#include "common/FileHelpers.h"
+#include "common/WidgetHelpers.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+
+#if __has_include("compare/BinaryCompare.h") && defined(ZENDRA_HAVE_COMPARE)
+#include "compare/BinaryCompare.h"
+#define ZENDRA_WITH_COMPARE 1
+#endif
+#if __has_include("viewer/MainStruct.h") && defined(ZENDRA_HAVE_VIEWER)
+#include "viewer/MainStruct.h"
+#define ZENDRA_WITH_VIEWER 1
+#endif
+
+namespace zendra {
+
+namespace {
+
+const QString kAviFilter = QStringLiteral("AVI (*.avi);;all files (*.*)");
+
+}  // namespace
+
+TForm1::TForm1(TPlayerFactory makePlayer, QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Zendra classic version 1.32"));
+    CreateMenus();
+    CreateTopPanel();
+    CreateBackground(makePlayer);
+    CreateNotebook();
+    CreateStatusBar();
+    CreateTimers();
+
+    auto* central = new QWidget;
+    central->setObjectName(QStringLiteral("Client"));
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(pTopPanel);
+    column->addWidget(pBackground, 1);
+    column->addWidget(Notebook1);
+    setCentralWidget(central);
+
+    setMinimumSize(520, 200);
+    resize(673, 589);
+    if (QScreen* screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    FileOpenDlg.Filter = kAviFilter;
+    OutFileDlg.Title = QStringLiteral("Save output file as");
+    OutFileDlg.Filter = QStringLiteral("AVI movie (*.avi);;all file (*.*)");
+    OutFileDlg.DefaultExt = QStringLiteral("avi");
+    SplitDlg.Filter = kAviFilter;
+
+    ConnectSignals();
+    FormCreate();
+    TrackTimer1->start();
+}
+
+TForm1::~TForm1()
+{
+    // The panel stops taking drops before the window goes.
+    pWMPPanel->removeEventFilter(this);
+    pWMPPanel->setAcceptDrops(false);
+}
+
+void TForm1::ConnectSignals()
+{
+    connect(File1, &QMenu::aboutToShow, this, &TForm1::File1Click);
+    connect(Tools1, &QMenu::aboutToShow, this, &TForm1::Tools1Click);
+    connect(Open1, &QAction::triggered, this, &TForm1::Open1Click);
+    connect(sbSelect, &QToolButton::clicked, this, &TForm1::Open1Click);
+    connect(Startsplitting1, &QAction::triggered, this, &TForm1::bStartClick);
+    connect(bStart, &QToolButton::clicked, this, &TForm1::bStartClick);
+    connect(Defaultoutputdirectory1, &QAction::triggered, this, &TForm1::Defaultoutputdirectory1Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::Defaultoutputdirectory1Click);
+    connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
+    connect(Helpcontents1, &QAction::triggered, this, &TForm1::Helpcontents1Click);
+    connect(Website1, &QAction::triggered, this, &TForm1::Website1Click);
+    connect(About1, &QAction::triggered, this, &TForm1::About1Click);
+    connect(Binaryfilecompare1, &QAction::triggered, this, &TForm1::Binaryfilecompare1Click);
+    connect(Avistructure1, &QAction::triggered, this, &TForm1::Avistructure1Click);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+    connect(lvCombine, &QTreeWidget::itemSelectionChanged, this, &TForm1::UpdateControls);
+
+    // Split tab
+    connect(cbMode, &QComboBox::activated, this, &TForm1::cbModeChange);
+    connect(seSplitMax, &TSpinEdit::Changed, this, &TForm1::seSplitMaxChange);
+    connect(seSplitMax, &TSpinEdit::Exit, this, &TForm1::seSplitMaxExit);
+    connect(seSplitMax, &TSpinEdit::editingFinished, this, &TForm1::seSplitMaxExit);
+    connect(eSplitFilename, &QLineEdit::textChanged, this, &TForm1::eSplitFilenameChange);
+
+    // Player panel
+    connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
+    connect(sbPlay1, &QToolButton::clicked, this, &TForm1::sbPlay1Click);
+    connect(sbStop1, &QToolButton::clicked, this, &TForm1::sbStop1Click);
+    connect(sbFirst1, &QToolButton::clicked, this, [this] { sbFirst1Click(sbFirst1); });
+    connect(sbLast1, &QToolButton::clicked, this, [this] { sbFirst1Click(sbLast1); });
+    connect(sbSlowMotion, &QToolButton::clicked, this, &TForm1::sbSlowMotionClick);
+    connect(sbFastMotion, &QToolButton::clicked, this, &TForm1::sbSlowMotionClick);
+    for (QToolButton* step : {sbOneLeft, sbOneRight}) {
+        // pressed fires for the left button only.
+        connect(step, &QToolButton::pressed, this, [this, step] { sbOneLeftMouseDown(step); });
+        connect(step, &QToolButton::released, this, &TForm1::sbOneLeftMouseUp);
+        connect(step, &QToolButton::clicked, this, &TForm1::sbOneLeftClick);
+    }
+    connect(TrackTimer1, &QTimer::timeout, this, &TForm1::TrackTimer1Timer);
+    connect(tmSlowMotion, &QTimer::timeout, this, &TForm1::tmSlowMotionTimer);
+    connect(TmStep1, &QTimer::timeout, this, &TForm1::TmStep1Timer);
+    pWMPPanel->installEventFilter(this);
+}
+
+void TForm1::FormCreate()
+{
+    Busy = false;
+    LastTrackPosition = -1;
+    ClipStartFrame = 0;
+    ClipEndFrame = 0;
+    ModeChanging = false;
+    MovieLoaded = false;
+    MovieUsable = false;
+    Notebook1->setCurrentIndex(DefaultPage);
+    UpdateControls();
+
+    OutputBaseFolder = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Output/"));
+    eSplitOutDir->setText(OutputBaseFolder);
+    ForceDirectories(OutputBaseFolder.toStdString());  // failure is fine: the split asks again
+    OutFileDlg.InitialDir = eSplitOutDir->text();
+
+    JoinTotalText = ResultText();
+    PageControl1->setCurrentIndex(SplitTab);
+    PageControl1Change();
+    Tools1->menuAction()->setVisible(false);
+}
+
+bool TForm1::FormCloseQuery() const
+{
+    return !Busy && !FOpening;
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TForm1::FormResize()
+{
+    // The minimum size is kept by the window system; the layouts size the track bar and edits.
+    UpdateControls();
+}
+
+TForm1::TTab TForm1::ActiveTab() const
+{
+    return static_cast<TTab>(PageControl1->currentIndex());
+}
+
+void TForm1::PageControl1Change()
+{
+    const bool rejoin = ActiveTab() == RejoinTab;
+    lvCombine->setVisible(rejoin);
+    Panel3->setVisible(!rejoin);
+    static const char* const captions[] = {"Start splitting", "Start joining", "Start clipping"};
+    Startsplitting1->setText(QString::fromLatin1(captions[ActiveTab()]));
+    UpdateControls();
+}
+
+void TForm1::File1Click()
+{
+    Startsplitting1->setEnabled(bStart->isEnabled());
+}
+
+void TForm1::Exit1Click()
+{
+    close();
+}
+
+void TForm1::Open1Click()
+{
+    sbStop1->setChecked(true);
+    if (ActiveTab() == RejoinTab) {
+        if (lvCombine->topLevelItemCount() == 0 ||
+            Confirm("Clear the item list and select new files to join?", TButtons::OKCancel) == TAnswer::OK)
+            SelectJoinFiles(false);
+        return;
+    }
+    FileOpenDlg.Title = ActiveTab() == ClipTab ? QStringLiteral("Select movie to crop")
+                                               : QStringLiteral("Select movie to split");
+    const QString folder = FileOpenDlg.FileName.isEmpty() ? FileOpenDlg.InitialDir
+                                                          : QFileInfo(FileOpenDlg.FileName).absolutePath();
+    const QString chosen = QString::fromStdString(Dialogs().OpenFile(
+        FileOpenDlg.Title.toStdString(), FileOpenDlg.Filter.toStdString(), folder.toStdString()));
+    if (chosen.isEmpty())
+        return;
+    FileOpenDlg.FileName = chosen;
+    OpenMovie();
+}
+
+void TForm1::bStartClick()
+{
+    sbStop1Click();
+    EnableChildControls(pTopPanel, false);
+    Busy = true;
+    // However the job ends, errors included.
+    struct TJobEnd {
+        TForm1* form;
+        ~TJobEnd()
+        {
+            form->Busy = false;
+            EnableChildControls(form->pTopPanel, true);
+            form->UpdateControls();
+        }
+    } jobEnd{this};
+    switch (ActiveTab()) {
+    case SplitTab:
+        if (seSplitMax->Value() > 1) {
+            StartSplit();
+            UpdateOutputFolder();
+            UpdateControls();
+        } else {
+            ShowMessage("The minimum number of splitting is 2.");
+        }
+        break;
+    case RejoinTab:
+        RunJoin();
+        UpdateControls();
+        break;
+    case ClipTab:
+        RunClip(ClipStartFrame, ClipEndFrame);
+        UpdateControls();
+        break;
+    }
+}
+
+void TForm1::Helpcontents1Click()
+{
+    ShellOpen(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help/Default.htm")).toStdString());
+}
+
+void TForm1::Website1Click()
+{
+    ShellOpen(TAboutForm::HomePage().toStdString());
+}
+
+void TForm1::About1Click()
+{
+    TAboutForm about(this);
+    about.exec();
+}
+
+void TForm1::Binaryfilecompare1Click()
+{
+#ifdef ZENDRA_WITH_COMPARE
+    TBinaryCompare compare(this);
+    compare.exec();
+#endif
+}
+
+void TForm1::Avistructure1Click()
+{
+#ifdef ZENDRA_WITH_VIEWER
+    TMainStructForm viewer(this);
+    viewer.ShowStructure(FileOpenDlg.FileName);
+#endif
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == pWMPPanel && PanelWindowProc(event))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// Drops and resizes of the preview panel; true when the event was taken.
+bool TForm1::PanelWindowProc(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Resize:
+        pWMPPanelResize();
+        return false;
+    case QEvent::DragEnter: {
+        auto* enter = static_cast<QDragEnterEvent*>(event);
+        if (enter->mimeData()->hasUrls())
+            enter->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        QStringList names;
+        for (const QUrl& url : drop->mimeData()->urls())
+            if (url.isLocalFile())
+                names << url.toLocalFile();
+        drop->acceptProposedAction();
+        HandleDroppedFiles(names);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void TForm1::WakeUp()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+void TForm1::RecoverFromError()
+{
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    // A job that lets messages run keeps its own state; its end puts the window back.
+    if (Busy)
+        return;
+    FOpening = false;
+    EnableChildControls(this, true);
+    Notebook1->setCurrentIndex(DefaultPage);
+    UpdateControls();
+}
+
+}  // namespace zendra

@@ -1,0 +1,276 @@
+// The main window: the movie being worked on, the three job tabs, the preview with
+// its track bar, the progress page and the status bar.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+
+#include "platform/MoviePlayer.h"
+
+class QAbstractButton;
+class QAction;
+class QButtonGroup;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QSlider;
+class QStackedWidget;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+
+namespace zendra {
+
+class TSpinEdit;
+class TZendra;
+
+// What the classic file dialogs kept between runs of the dialog.
+struct TFileDialogState {
+    QString FileName;
+    QString Title;
+    QString Filter;
+    QString InitialDir;
+    QString DefaultExt;
+};
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // makePlayer builds the preview player; empty: the libmpv player.
+    explicit TForm1(TPlayerFactory makePlayer = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    enum TTab { SplitTab = 0, RejoinTab = 1, ClipTab = 2 };
+    enum TPage { DefaultPage = 0, WorkingPage = 1, WaitPage = 2 };
+
+    // --- operations of the window
+    bool OpenMovie();
+    void UpdateControls();
+    QString ResultText();
+    QString SizeText();
+    void UpdateOutputFolder();
+    QString NextFreeFolder(const QString& prefix) const;
+    void HandleDroppedFiles(const QStringList& names);
+    // After an error escaped a command: the window usable again on its Default page.
+    void RecoverFromError();
+    // A second start asked this instance to come to the front.
+    void WakeUp();
+    QString StatusPanel(int index) const;
+    TTab ActiveTab() const;
+
+    // --- split tab
+    bool PrepareSplitModes(const QString& name);
+    void cbModeChange();
+    void seSplitMaxChange();
+    void seSplitMaxExit();
+    void eSplitFilenameChange();
+
+    // --- the jobs
+    void StartSplit();
+    bool RunJoin();
+    bool SelectJoinFiles(bool add);
+    bool RunClip(std::int32_t startFrame, std::int32_t endFrame);
+
+    // --- player panel
+    void TrackBar1Change();
+    void sbPlay1Click();
+    void sbStop1Click();
+    void TrackTimer1Timer();
+    void sbFirst1Click(QAbstractButton* sender);
+    void sbSlowMotionClick();
+    void tmSlowMotionTimer();
+    void sbOneLeftMouseDown(QAbstractButton* sender);
+    void sbOneLeftMouseUp();
+    void sbOneLeftClick();
+    void TmStep1Timer();
+    void pWMPPanelResize();
+    std::int32_t CurrentFrame() const;
+    double CurrentTime() const;
+
+    // --- handlers of the menu and the top panel
+    void Open1Click();
+    void bStartClick();
+    void PageControl1Change();
+    void File1Click();
+    void Exit1Click();
+    void Defaultoutputdirectory1Click();
+    void Helpcontents1Click();
+    void Website1Click();
+    void About1Click();
+    void Binaryfilecompare1Click();
+    void Avistructure1Click();
+    void Tools1Click() {}
+
+    // --- window state
+    bool Busy = false;
+    bool ModeChanging = false;
+    TZendra* CurrentEngine = nullptr;
+    std::int32_t ClipStartFrame = 0;
+    std::int32_t ClipEndFrame = 0;
+    double JobStartTime = 0;
+    bool MovieUsable = false;
+    bool MovieLoaded = false;
+    std::int32_t ProgressBase = 0;
+    QString JoinTotalText;
+    std::int32_t LastTrackPosition = -1;
+    double MovieDuration = 0;
+    std::int32_t TotalFrames = 0;
+    double FrameRate = 0;
+    QString OutputBaseFolder;
+    bool RefreshGuard = false;
+    // Marks of the player panel (the timers' tags in the classic layout).
+    int PlayingMark = 0;
+    int MotionMark = 0;
+    int StepState = 0;
+    // How long OpenMovie waits for the preview to load a movie.
+    int PlayerReadyTimeoutMs = 15000;
+
+    TFileDialogState FileOpenDlg;
+    TFileDialogState OutFileDlg;
+    TFileDialogState SplitDlg;
+
+    // --- menu
+    QMenu* File1 = nullptr;
+    QMenu* Tools1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* NewProject1 = nullptr;
+    QAction* OpenProject1 = nullptr;
+    QAction* SaveProject1 = nullptr;
+    QAction* SaveProjectas1 = nullptr;
+    QAction* Startsplitting1 = nullptr;
+    QAction* Defaultoutputdirectory1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* Binaryfilecompare1 = nullptr;
+    QAction* Avistructure1 = nullptr;
+    QAction* Helpcontents1 = nullptr;
+    QAction* About1 = nullptr;
+    QAction* Website1 = nullptr;
+
+    // --- top panel
+    QFrame* pTopPanel = nullptr;
+    QToolButton* sbSelect = nullptr;
+    QToolButton* bStart = nullptr;
+    QWidget* pPlayButtons = nullptr;
+    QButtonGroup* PlayButtonGroup = nullptr;
+    QToolButton* sbPlay1 = nullptr;
+    QToolButton* sbStop1 = nullptr;
+    QToolButton* sbFirst1 = nullptr;
+    QToolButton* sbLast1 = nullptr;
+    QToolButton* sbOneLeft = nullptr;
+    QToolButton* sbOneRight = nullptr;
+    QToolButton* sbSlowMotion = nullptr;
+    QToolButton* sbFastMotion = nullptr;
+
+    // --- preview area and join list
+    QWidget* pBackground = nullptr;
+    QTreeWidget* lvCombine = nullptr;
+    QWidget* Panel3 = nullptr;
+    QFrame* pWMPPanel = nullptr;
+    IMoviePlayer* WMP1 = nullptr;
+    QScrollArea* sbTracker1 = nullptr;
+    QWidget* pTrack1 = nullptr;
+    QSlider* TrackBar1 = nullptr;
+
+    // --- pages
+    QStackedWidget* Notebook1 = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* tbSplitting = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* tbCropping = nullptr;
+
+    // Split tab
+    QGroupBox* GroupBox4 = nullptr;
+    QComboBox* cbMode = nullptr;
+    TSpinEdit* seSplitMax = nullptr;
+    QLabel* Label1 = nullptr;
+    QGroupBox* GroupBox5 = nullptr;
+    QLineEdit* eSplitFilename = nullptr;
+    QLabel* Label4 = nullptr;
+    QGroupBox* GroupBox6 = nullptr;
+    QLineEdit* eSplitOutDir = nullptr;
+    QWidget* Panel5 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+
+    // Rejoin tab
+    QToolButton* sbAddCombi = nullptr;
+    QToolButton* sbRemoveCombi = nullptr;
+    QToolButton* sbClearCombi = nullptr;
+    QLabel* lbCombiWarning = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QLineEdit* eJoinFilename = nullptr;
+
+    // Clip tab
+    QGroupBox* GroupBox3 = nullptr;
+    QRadioButton* rbStartDefault = nullptr;
+    QRadioButton* rbStartCustom = nullptr;
+    QGroupBox* gbStartCustom = nullptr;
+    QLabel* lbStartCustom = nullptr;
+    QToolButton* sbCustomStart = nullptr;
+    QToolButton* sbLocateStart = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QRadioButton* rbEndDefault = nullptr;
+    QRadioButton* rbEndCustom = nullptr;
+    QGroupBox* gbEndCustom = nullptr;
+    QLabel* lbEndCustom = nullptr;
+    QToolButton* sbCustomEnd = nullptr;
+    QToolButton* sbLocateEnd = nullptr;
+
+    // Working and Wait pages
+    QLabel* lbWriting = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QLabel* lbProgress = nullptr;
+    QWidget* Panel2 = nullptr;
+    QPushButton* bBreak1 = nullptr;
+    QLabel* lbWait = nullptr;
+
+    // --- status bar and timers
+    QLabel* SB1Panels[3] = {};
+    QTimer* TrackTimer1 = nullptr;
+    QTimer* tmSlowMotion = nullptr;
+    QTimer* TmStep1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateTopPanel();
+    void CreatePlayButtons();
+    void CreateBackground(const TPlayerFactory& makePlayer);
+    void CreateNotebook();
+    void CreateSplitTab();
+    void CreateRejoinTab();
+    void CreateClipTab();
+    void CreateWorkingPage();
+    void CreateWaitPage();
+    void CreateStatusBar();
+    void CreateTimers();
+    void ConnectSignals();
+    void FormCreate();
+    bool FormCloseQuery() const;
+    void FormResize();
+    bool PanelWindowProc(QEvent* event);
+    bool WaitForPlayer();
+    void SetStatusPanel(int index, const QString& text);
+    QString ShortenedMovieName() const;
+    void BeginOpening();
+    void EndOpening();
+
+    bool FOpening = false;
+};
+
+}  // namespace zendra

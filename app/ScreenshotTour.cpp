@@ -1,0 +1,62 @@
+#include "app/ScreenshotTour.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "app/MainWindow.h"
+#include "common/AboutForm.h"
+
+namespace zendra {
+
+namespace {
+
+void Settle(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+void Photograph(TForm1& form, const QString& folder, const QString& suffix)
+{
+    static const char* const names[] = {"split", "rejoin", "clip"};
+    for (int tab = 0; tab < 3; ++tab) {
+        form.PageControl1->setCurrentIndex(tab);
+        Settle(300);
+        form.grab().save(QDir(folder).filePath(QString::fromLatin1(names[tab]) + suffix + QStringLiteral(".png")));
+    }
+}
+
+void RunTour(TForm1& form, const QString& folder, const QString& movie)
+{
+    QDir().mkpath(folder);
+    form.FileOpenDlg.FileName = movie;
+    form.OpenMovie();
+    form.TrackBar1->setValue(form.TotalFrames / 3);
+    Settle(500);
+    Photograph(form, folder, QString());
+    form.resize(form.minimumSize());
+    Settle(300);
+    Photograph(form, folder, QStringLiteral("-minimum"));
+    form.resize(673, 589);
+    TAboutForm about(&form);
+    about.show();
+    Settle(300);
+    about.grab().save(QDir(folder).filePath(QStringLiteral("about.png")));
+    about.close();
+    QCoreApplication::quit();
+}
+
+}  // namespace
+
+void StartScreenshotTour(TForm1& form, const QString& folder, const QString& movie)
+{
+    QTimer::singleShot(500, &form, [&form, folder, movie] { RunTour(form, folder, movie); });
+}
+
+}  // namespace zendra
