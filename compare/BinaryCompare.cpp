@@ -52,8 +52,10 @@ QGroupBox* TBinaryCompare::BuildFileGroup(const QString& title, QLineEdit*& edit
     button->setObjectName(QStringLiteral("sbSet%1").arg(number));
     button->setText(QStringLiteral("Select"));
     button->setMinimumWidth(70);
+    // The select panel keeps its width; the edit takes the rest of the row.
     panel = new QWidget;
     panel->setObjectName(QStringLiteral("Panel%1").arg(number));
+    panel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto* panelLayout = new QHBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->addWidget(button);
@@ -115,25 +117,6 @@ void TBinaryCompare::ConnectSignals()
     connect(sbSet2, &QToolButton::clicked, this, &TBinaryCompare::sbSet1Click);
     connect(sbCompare, &QPushButton::clicked, this, &TBinaryCompare::sbCompareClick);
     connect(sbClose, &QPushButton::clicked, this, &TBinaryCompare::sbCloseClick);
-}
-
-void TBinaryCompare::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    FormResize();
-}
-
-void TBinaryCompare::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    FormResize();
-}
-
-// The edits take what the select panels leave of the window's width.
-void TBinaryCompare::FormResize()
-{
-    Edit1->setMaximumWidth(qMax(0, width() - Panel1->width() - 16));
-    Edit2->setMaximumWidth(qMax(0, width() - Panel2->width() - 16));
 }
 
 void TBinaryCompare::sbSet1Click()

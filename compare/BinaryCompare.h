@@ -22,8 +22,6 @@ public:
     bool Comparing() const { return FComparing; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void done(int result) override;
 
 private slots:
@@ -36,7 +34,6 @@ private:
     QGroupBox* BuildFileGroup(const QString& title, QLineEdit*& edit, QWidget*& panel, QToolButton*& button,
                               int number);
     void ConnectSignals();
-    void FormResize();
     void UpdateCompareButton();
     void RunCompare();
     void BeginCompare();

@@ -154,7 +154,8 @@ QWidget* TMainStructForm::BuildRawData()
     cellFont.setPixelSize(11);
     sgData->setFont(cellFont);
     sgData->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    sgData->horizontalHeader()->setDefaultSectionSize(30);
+    // Wide enough for a bracketed "[FF]".
+    sgData->horizontalHeader()->setDefaultSectionSize(36);
     sgData->horizontalHeader()->setMinimumSectionSize(20);
     sgData->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     sgData->verticalHeader()->setDefaultSectionSize(20);

@@ -364,6 +364,10 @@ std::string KbpsText(const TStructRecords& r)
     const std::uint32_t bits = static_cast<std::uint32_t>(GetU16(wave + 14)) * GetU32(wave + 4) * GetU16(wave + 2);
     if (bits != 0)
         return std::to_string((std::uint64_t{bits} + 999) / 1000);
+    // dwRate is the byte rate only when dwScale is 1; a frame-counting stream header
+    // (variable-rate MP3: scale 1152 or the like, rate = frames) leaves the format's byte rate.
+    if (r.AudioStreamScale() > 1)
+        return std::to_string(std::uint64_t{GetU32(wave + 8)} * 8 / 1000);
     return std::to_string(std::uint64_t{r.AudioStreamRate()} * 8 / 1000);
 }
 

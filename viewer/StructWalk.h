@@ -54,6 +54,7 @@ struct TStructRecords {
     std::uint32_t Width() const { return GetU32(MainHeader.data() + 32); }
     std::uint32_t Height() const { return GetU32(MainHeader.data() + 36); }
     std::uint16_t AudioFormatTag() const { return GetU16(AudioFormat.data()); }
+    std::uint32_t AudioStreamScale() const { return GetU32(AudioHeader.data() + 20); }
     std::uint32_t AudioStreamRate() const { return GetU32(AudioHeader.data() + 24); }
     long double Fps() const;
     long double Duration() const;

@@ -112,7 +112,13 @@ TEST_F(MainStructTest, CalculatedValuesOfKnownRecords)
     EXPECT_EQ("1412", KbpsText(r));
     // Compressed audio stores no bits per sample: the stream's byte rate counts instead.
     PutU16(&r.AudioFormat[14], 0);
+    PutU32(&r.AudioHeader[20], 1);
     PutU32(&r.AudioHeader[24], 16000);
+    EXPECT_EQ("128", KbpsText(r));
+    // A variable-rate header counts frames (rate 1225 per 32): the format's byte rate tells.
+    PutU32(&r.AudioHeader[20], 32);
+    PutU32(&r.AudioHeader[24], 1225);
+    PutU32(&r.AudioFormat[8], 16000);
     EXPECT_EQ("128", KbpsText(r));
 
     EXPECT_EQ("25", FpsText(25));
