@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -67,7 +69,8 @@ TForm1::TForm1(TPlayerFactory makePlayer, QWidget* parent) : QMainWindow(parent)
     column->addWidget(Notebook1);
     setCentralWidget(central);
 
-    setMinimumSize(520, 200);
+    // Never smaller than 520 x 200, nor than the tabs need in the fonts at hand.
+    setMinimumSize(520, std::max(200, minimumSizeHint().height()));
     resize(673, 589);
     if (QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -61,6 +61,8 @@ public:
     void UpdateOutputFolder();
     QString NextFreeFolder(const QString& prefix) const;
     void HandleDroppedFiles(const QStringList& names);
+    // Drops and resizes of the preview panel; true when the event was taken.
+    bool PanelWindowProc(QEvent* event);
     // After an error escaped a command: the window usable again on its Default page.
     void RecoverFromError();
     // A second start asked this instance to come to the front.
@@ -263,7 +265,6 @@ private:
     void FormCreate();
     bool FormCloseQuery() const;
     void FormResize();
-    bool PanelWindowProc(QEvent* event);
     bool WaitForPlayer();
     void SetStatusPanel(int index, const QString& text);
     QString ShortenedMovieName() const;

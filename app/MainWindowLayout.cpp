@@ -403,7 +403,8 @@ void TForm1::CreateWaitPage()
 void TForm1::CreateNotebook()
 {
     Notebook1 = Named(new QStackedWidget, "Notebook1");
-    Notebook1->setFixedHeight(121);
+    // 121 pixels held the tabs in the classic fonts; today's need a little more.
+    Notebook1->setFixedHeight(150);
     auto* defaultPage = Named(new QWidget, "Default");
     auto* holder = Compact(new QVBoxLayout(defaultPage), 0, 0);
     PageControl1 = Named(new QTabWidget(defaultPage), "PageControl1");
@@ -424,7 +425,8 @@ void TForm1::CreateStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("SB1"));
     bar->setSizeGripEnabled(true);
-    const int widths[] = {160, 200, 50};
+    // The estimate panel is wider than the classic 200 pixels: its texts did not fit in today's fonts.
+    const int widths[] = {160, 270, 50};
     for (int i = 0; i < 3; ++i) {
         SB1Panels[i] = Named(new QLabel(bar), i == 0 ? "SB1Panel0" : i == 1 ? "SB1Panel1" : "SB1Panel2");
         SB1Panels[i]->setFrameShape(QFrame::StyledPanel);

@@ -219,7 +219,8 @@ void TForm1::UpdateControls()
 
 QString TForm1::ShortenedMovieName() const
 {
-    const int width = statusBar()->width() - SB1Panels[0]->width() - SB1Panels[1]->width() - 8;
+    // Besides the two panels, the size grip and the bar's spacing take their share.
+    const int width = statusBar()->width() - SB1Panels[0]->width() - SB1Panels[1]->width() - 8 - 32;
     return MinimizeName(FileOpenDlg.FileName, fontMetrics(), std::max(width, 0));
 }
 

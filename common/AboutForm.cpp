@@ -12,7 +12,7 @@
 
 namespace zendra {
 
-const char* TAboutForm::SupportAddress = "support@zendra.invalid";
+const char* TAboutForm::SupportAddress = "zendra@example.org";
 
 QString TAboutForm::HomePage()
 {
@@ -78,17 +78,19 @@ TAboutForm::TAboutForm(QWidget* owner) : TMyForm(owner)
     Label13->setObjectName(QStringLiteral("Label13"));
     for (QLabel* link : {Label12, Label13}) {
         QFont font = link->font();
+        font.setPixelSize(11);
         font.setUnderline(true);
         link->setFont(font);
+        link->adjustSize();
         link->setCursor(Qt::PointingHandCursor);
         Colour(link, Qt::white);
     }
     lbCPUSpeed = AddLabel(panel, QStringLiteral("???"), 192, 144);
     lbCPUSpeed->setObjectName(QStringLiteral("lbCPUSpeed"));
     Colour(lbCPUSpeed, Qt::white);
-    // The links sit below the speed text; keep them clickable.
-    Label12->raise();
-    Label13->raise();
+    QFont speedFont = lbCPUSpeed->font();
+    speedFont.setPixelSize(11);
+    lbCPUSpeed->setFont(speedFont);
     AfterConstruction();
 }
 

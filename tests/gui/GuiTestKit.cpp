@@ -1,0 +1,64 @@
+#include "tests/gui/GuiTestKit.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/testkit/Samples.h"
+
+namespace zendra::test {
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+std::vector<QImage> DecodeAllFrames(const std::string& path, int width, int height)
+{
+    const std::string command = "ffmpeg -nostdin -v error -i " + ShellQuote(path) +
+                                " -map 0:v:0 -vsync passthrough -f rawvideo -pix_fmt rgb24 - 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::vector<QImage> frames;
+    if (!pipe)
+        return frames;
+    const std::size_t frameBytes = static_cast<std::size_t>(width) * height * 3;
+    std::vector<unsigned char> buffer(frameBytes);
+    while (fread(buffer.data(), 1, frameBytes, pipe) == frameBytes) {
+        QImage frame(width, height, QImage::Format_RGB888);
+        for (int y = 0; y < height; ++y)
+            memcpy(frame.scanLine(y), buffer.data() + static_cast<std::size_t>(y) * width * 3,
+                   static_cast<std::size_t>(width) * 3);
+        frames.push_back(frame);
+    }
+    pclose(pipe);
+    return frames;
+}
+
+double MeanDifference(const QImage& a, const QImage& b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB888);
+    const QImage y = b.convertToFormat(QImage::Format_RGB888);
+    if (x.size() != y.size() || x.isNull())
+        return 1e9;
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const uchar* p = x.constScanLine(row);
+        const uchar* q = y.constScanLine(row);
+        for (int i = 0; i < x.width() * 3; ++i)
+            sum += std::abs(int(p[i]) - int(q[i]));
+    }
+    return sum / (double(x.width()) * x.height() * 3);
+}
+
+}  // namespace zendra::test

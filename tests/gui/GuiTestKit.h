@@ -1,0 +1,22 @@
+// Shared pieces of the GUI tests: waiting on the event loop, decoded reference frames.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zendra::test {
+
+// Runs the event loop until done() holds or timeoutMs passed; the result of done().
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+
+// Every video frame of path as ffmpeg decodes it, RGB 8-bit each.
+std::vector<QImage> DecodeAllFrames(const std::string& path, int width, int height);
+
+// Mean absolute difference per channel of two pictures of the same size.
+double MeanDifference(const QImage& a, const QImage& b);
+
+}  // namespace zendra::test

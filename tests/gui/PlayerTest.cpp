@@ -1,0 +1,136 @@
+// The libmpv preview against ffmpeg's own decode: the frame shown is the frame asked for.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/Zendra.h"
+#include "platform/WMPlayer.h"
+#include "tests/gui/GuiTestKit.h"
+#include "tests/testkit/Samples.h"
+
+namespace zendra::test {
+namespace {
+
+// For each index frame, the decoded picture the player shows there: a zero-size
+// chunk (a repeated frame) shows the next real one, and ffmpeg's decode skips it.
+std::vector<int> PictureOfIndexFrame(const std::string& path)
+{
+    std::vector<int> pictures;
+    int real = 0;
+    for (const IndexEntry& entry : TZendra(path).Index) {
+        if (!IsVideoEntry(entry))
+            continue;
+        pictures.push_back(real);
+        real += entry.Length > 0;
+    }
+    return pictures;
+}
+
+struct TLoaded {
+    std::int32_t frames = 0;
+    double seconds = 0;
+};
+
+TLoaded Load(TWMPlayer& player, const std::string& path)
+{
+    player.SetFileName(QString::fromStdString(path));
+    EXPECT_TRUE(WaitUntil([&] { return player.ReadyState() >= 3 || player.LoadFailed(); }));
+    TLoaded loaded;
+    player.SetDisplayMode(1);
+    loaded.frames = static_cast<std::int32_t>(std::nearbyint(player.Duration()));
+    player.SetDisplayMode(0);
+    loaded.seconds = player.Duration();
+    return loaded;
+}
+
+// Index of the reference frame nearest to the picture, and its distance.
+std::pair<int, double> Nearest(const QImage& picture, const std::vector<QImage>& reference, int around)
+{
+    int best = -1;
+    double bestDifference = 1e18;
+    for (int n = std::max(0, around - 3); n <= std::min<int>(reference.size() - 1, around + 3); ++n) {
+        const double difference = MeanDifference(picture, reference[static_cast<std::size_t>(n)]);
+        if (difference < bestDifference) {
+            bestDifference = difference;
+            best = n;
+        }
+    }
+    return {best, bestDifference};
+}
+
+void ExpectExactSeeks(TSample sample)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "ffmpeg missing";
+    const std::string path = SamplePath(sample);
+    const TProbe probe = Probe(path);
+    const std::vector<QImage> reference = DecodeAllFrames(path, probe.Width, probe.Height);
+    ASSERT_FALSE(reference.empty());
+
+    TWMPlayer player(nullptr, false);
+    ASSERT_TRUE(player.Valid());
+    const TLoaded loaded = Load(player, path);
+    const std::vector<int> picture = PictureOfIndexFrame(path);
+    ASSERT_EQ(static_cast<std::size_t>(loaded.frames), picture.size());
+    ASSERT_EQ(static_cast<std::size_t>(picture.back() + 1), reference.size());
+    const double rate = loaded.frames / loaded.seconds;
+    EXPECT_NEAR(rate, probe.Fps, 1e-6);
+
+    const int last = loaded.frames - 1;
+    // The track bar's end position is the frame count itself: it shows the last frame.
+    for (const auto& [asked, expected] : std::vector<std::pair<int, int>>{
+             {0, 0}, {1, 1}, {13, 13}, {100, 100}, {last, last}, {loaded.frames, last}, {11, 11}, {12, 12}}) {
+        player.SetCurrentPosition(asked / rate);
+        ASSERT_TRUE(WaitUntil([&] { return !player.Seeking(); })) << "seek to " << asked;
+        const int wanted = picture[static_cast<std::size_t>(expected)];
+        const auto [nearest, difference] = Nearest(player.Frame(), reference, wanted);
+        EXPECT_EQ(nearest, wanted) << "asked " << asked << ", mean difference " << difference;
+        EXPECT_EQ(std::lround(player.CurrentPosition() * rate), asked);
+    }
+}
+
+TEST(PreviewPlayer, ShowsExactlyTheFrameAskedFor)
+{
+    ExpectExactSeeks(TSample::Mpeg4Mp3);
+}
+
+TEST(PreviewPlayer, ShowsExactlyTheFrameAskedForWithBFrames)
+{
+    ExpectExactSeeks(TSample::Mpeg4BFrames);
+}
+
+TEST(PreviewPlayer, OnlyTheNewestOfManyQuickSeeksIsShown)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "ffmpeg missing";
+    const std::string path = SamplePath(TSample::Mpeg4Mp3);
+    const TProbe probe = Probe(path);
+    const std::vector<QImage> reference = DecodeAllFrames(path, probe.Width, probe.Height);
+    TWMPlayer player(nullptr, false);
+    const TLoaded loaded = Load(player, path);
+    const double rate = loaded.frames / loaded.seconds;
+    // Like dragging the track bar: many wishes, one seek at a time, the last one wins.
+    for (int frame = 20; frame <= 140; frame += 7)
+        player.SetCurrentPosition(frame / rate);
+    ASSERT_TRUE(WaitUntil([&] { return !player.Seeking(); }));
+    const int wanted = PictureOfIndexFrame(path)[139];
+    EXPECT_EQ(Nearest(player.Frame(), reference, wanted).first, wanted);
+}
+
+TEST(PreviewPlayer, FileThatIsNoMovieFailsToLoad)
+{
+    const std::string folder = MakeTempDir();
+    const std::string path = folder + "/noise.avi";
+    FILE* file = fopen(path.c_str(), "wb");
+    for (int i = 0; i < 4096; ++i)
+        fputc((i * 7919) & 0xff, file);
+    fclose(file);
+    TWMPlayer player(nullptr, false);
+    player.SetFileName(QString::fromStdString(path));
+    EXPECT_TRUE(WaitUntil([&] { return player.LoadFailed() || player.ReadyState() >= 3; }));
+    EXPECT_TRUE(player.LoadFailed());
+    EXPECT_LT(player.ReadyState(), 3);
+}
+
+}  // namespace
+}  // namespace zendra::test
