@@ -24,7 +24,7 @@ void Settle(int ms)
 
 void Photograph(TForm1& form, const QString& folder, const QString& suffix)
 {
-    static const char* const names[] = {"split", "rejoin", "clip"};
+    static const char* const names[] = {"main-split", "main-rejoin", "main-clip"};
     for (int tab = 0; tab < 3; ++tab) {
         form.PageControl1->setCurrentIndex(tab);
         Settle(300);
