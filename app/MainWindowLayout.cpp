@@ -347,16 +347,21 @@ void TForm1::CreateClipTab()
         inner->addLayout(choices);
 
         end.customBox = GroupBox(end.box, end.customBoxName, end.customCaption);
-        auto* custom = Compact(new QHBoxLayout(end.customBox), 4, 4);
+        // Time above its buttons: both ends fit side by side in the narrowest window.
+        auto* custom = Compact(new QVBoxLayout(end.customBox), 4, 2);
         end.time = Named(new QLabel(QStringLiteral("0h:00m:00s:00ms"), end.customBox), end.timeName);
         SetTextColour(end.time, QColor(0, 0, 128));
+        end.time->setMinimumWidth(end.time->fontMetrics().horizontalAdvance(QStringLiteral("00h:00m:00s:00ms")));
+        auto* buttons = Compact(new QHBoxLayout, 0, 4);
         end.pick = SpeedButton(end.customBox, end.pickName, QStringLiteral("!"), QStringLiteral("Pick current position"));
         SetTextColour(end.pick, Qt::red);
         Embolden(end.pick);
         end.locate = SpeedButton(end.customBox, end.locateName, QStringLiteral("Locate"));
-        custom->addWidget(end.time, 1);
-        custom->addWidget(end.pick);
-        custom->addWidget(end.locate);
+        custom->addWidget(end.time);
+        buttons->addWidget(end.pick);
+        buttons->addWidget(end.locate);
+        buttons->addStretch(1);
+        custom->addLayout(buttons);
         inner->addWidget(end.customBox, 1);
         row->addWidget(end.box, 1);
     }
