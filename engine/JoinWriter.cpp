@@ -77,6 +77,11 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
             continue;
         engines.push_back(std::make_unique<TZendra>(path));
         TZendra& member = *engines.back();
+        // Gone (or unreadable) since it was listed: an engine without a file has nothing to copy.
+        if (!member.IsOpen()) {
+            ShowMessage("Can not locate member file " + path);
+            return false;
+        }
         total += static_cast<std::uint32_t>(member.FrameCount);
         parts.push_back({&member, SkipCount(member), SkipCount(member)});
     }

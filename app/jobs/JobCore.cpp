@@ -36,7 +36,7 @@ std::string Lower(std::string text)
     return text;
 }
 
-bool PrepareSplitFolder(const std::string& folder)
+bool PrepareSplitFolder(const std::string& folder, const std::string& movieFile)
 {
     if (!DirectoryExists(folder)) {
         if (Confirm("Splitting results will be put in a new folder " + folder + ". Continue?", TButtons::OKCancel) !=
@@ -55,8 +55,12 @@ bool PrepareSplitFolder(const std::string& folder)
     if (answer == TAnswer::Cancel)
         return false;
     if (answer == TAnswer::Yes)
-        for (auto it = movies.rbegin(); it != movies.rend(); ++it)
-            std::remove((IncludeTrailingSeparator(folder) + *it).c_str());
+        for (auto it = movies.rbegin(); it != movies.rend(); ++it) {
+            const std::string path = IncludeTrailingSeparator(folder) + *it;
+            // The folder may be the movie's own: the movie being split is never deleted.
+            if (!SameFile(path, movieFile))
+                std::remove(path.c_str());
+        }
     return true;
 }
 
@@ -91,7 +95,7 @@ TSplitResult RunSplitParts(const std::string& movieFile, const std::vector<std::
         ShowMessage("Can not proceed. the Output folder name is empty.");
         return result;
     }
-    if (!PrepareSplitFolder(folder))
+    if (!PrepareSplitFolder(folder, movieFile))
         return result;
 
     TPartRecord record;

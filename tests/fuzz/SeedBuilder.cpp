@@ -1,0 +1,182 @@
+// Writes the fuzz targets' seed corpora: builder movies of the usual layouts, tiny
+// ffmpeg movies, and parts of a split run, each behind a parameter block that picks
+// the operation. Usage: fuzz_seeds FOLDER (one subfolder per target).
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/jobs/JobCore.h"
+#include "platform/ScriptedPlatform.h"
+#include "tests/fuzz/harness/FuzzHarness.h"
+#include "tests/testkit/AviBuilder.h"
+#include "tests/testkit/Samples.h"
+
+namespace fs = std::filesystem;
+using namespace zendra;
+using namespace zendra::test;
+
+namespace {
+
+struct TParams {
+    std::uint8_t Op = 0, Flags = 0, CancelAt = 0, Mode = 0;
+    std::uint32_t Budget = 0;
+    std::int32_t A = 0, B = 0;
+};
+
+TBytes WithParams(const TParams& p, const TBytes& body)
+{
+    TBytes out = {p.Op, p.Flags, p.CancelAt, p.Mode};
+    AppendU32(out, p.Budget);
+    AppendU32(out, static_cast<std::uint32_t>(p.A));
+    AppendU32(out, static_cast<std::uint32_t>(p.B));
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+TBytes TwoFiles(const TBytes& first, const TBytes& second)
+{
+    TBytes out;
+    AppendU32(out, static_cast<std::uint32_t>(first.size()));
+    out.insert(out.end(), first.begin(), first.end());
+    out.insert(out.end(), second.begin(), second.end());
+    return out;
+}
+
+std::vector<std::pair<std::string, TAviBuilder>> BuilderMovies()
+{
+    std::vector<std::pair<std::string, TAviBuilder>> movies;
+    TAviBuilder b;
+    b.Video().Audio().Interleaved(30, 10, 60, 24);
+    movies.push_back({"interleaved-relative", b});
+    b.RelativeIndex(false);
+    movies.push_back({"interleaved-absolute", b});
+
+    TAviBuilder lead;
+    lead.Video().Audio();
+    for (int i = 0; i < 3; ++i)
+        lead.AudioChunk(21 + i);
+    lead.Interleaved(24, 8, 45, 17);
+    movies.push_back({"lead-audio", lead});
+
+    TAviBuilder videoOnly;
+    videoOnly.Video(32, 24, "XVID", 30);
+    for (int i = 0; i < 20; ++i)
+        videoOnly.Frame(i % 5 == 0, 31 + static_cast<std::uint32_t>(i));
+    movies.push_back({"video-only-odd-sizes", videoOnly});
+
+    TAviBuilder dib;
+    dib.Video(8, 8, "DIB ").Interleaved(6, 1, 192, 0);
+    movies.push_back({"uncompressed", dib});
+
+    TAviBuilder extras;
+    extras.Video().Audio().Interleaved(12, 4, 50, 20);
+    extras.LastStream().Name = "audio";
+    extras.TopBeforeMovie({"JUNK", TBytes(36, 0)}).TopAfterIndex({"ISFT", Pattern(9, 7)});
+    movies.push_back({"extra-chunks", extras});
+    return movies;
+}
+
+// Tiny movies from ffmpeg: real codecs, real index layouts, a few KB each.
+std::vector<std::pair<std::string, TBytes>> FfmpegMovies(const std::string& folder)
+{
+    const char* recipes[][2] = {
+        {"mpeg4-pcm", "-f lavfi -i testsrc=size=32x24:rate=10:duration=1.2 -f lavfi -i "
+                      "sine=sample_rate=8000:duration=1.2 -c:v mpeg4 -g 4 -c:a pcm_u8 -ac 1"},
+        {"mjpeg", "-f lavfi -i testsrc=size=16x16:rate=5:duration=1 -c:v mjpeg"},
+        {"mpeg4-mp3", "-f lavfi -i testsrc=size=32x24:rate=10:duration=1 -f lavfi -i "
+                      "sine=sample_rate=22050:duration=1 -c:v mpeg4 -g 5 -bf 1 -c:a libmp3lame -b:a 32k"},
+    };
+    std::vector<std::pair<std::string, TBytes>> movies;
+    if (!HaveFfmpeg())
+        return movies;
+    for (const auto& recipe : recipes) {
+        const std::string path = folder + "/" + recipe[0] + ".avi";
+        const std::string command = "ffmpeg -nostdin -v error -y " + std::string(recipe[1]) +
+                                    " -fflags +bitexact -f avi " + ShellQuote(path) + " 2>&1";
+        if (RunCommand(command) == 0)
+            movies.push_back({recipe[0], ReadFileBytes(path)});
+        else
+            std::fprintf(stderr, "ffmpeg could not make %s\n", recipe[0]);
+    }
+    return movies;
+}
+
+// Parts of a split run of the movie at path, for the join seeds.
+std::vector<TBytes> SplitParts(const std::string& path, const std::string& folder)
+{
+    std::vector<TBytes> parts;
+    try {
+        TZendra movie(path);
+        std::vector<std::int32_t> starts;
+        std::vector<std::int32_t> accumulators;
+        if (!movie.PlanParts(starts, accumulators, movie.TargetPartSize(0)) || starts.size() < 2)
+            return parts;
+        const TSplitResult split =
+            RunSplitParts(path, starts, static_cast<std::int32_t>(movie.Index.size()), folder + "/", "part", {});
+        for (const std::string& name : split.Written)
+            parts.push_back(ReadFileBytes(name));
+    } catch (const EZendraError& e) {
+        std::fprintf(stderr, "split of %s: %s\n", path.c_str(), e.what());
+    }
+    return parts;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    const fs::path root = argv[1];
+    const std::string scratch = MakeTempDir("zendra-seeds");
+    TScriptedPlatform platform(scratch + "/trash");
+    platform.Install();
+
+    std::vector<std::pair<std::string, TBytes>> movies;
+    for (const auto& [name, builder] : BuilderMovies())
+        movies.push_back({name, builder.Build()});
+    for (auto& movie : FfmpegMovies(scratch))
+        movies.push_back(std::move(movie));
+
+    for (const fuzz::TFuzzTarget& target : fuzz::Targets())
+        fs::create_directories(root / target.Name);
+    auto put = [&root](const char* target, const std::string& name, const TBytes& bytes) {
+        WriteFileBytes((root / target / name).string(), bytes);
+    };
+
+    int count = 0;
+    for (const auto& [name, bytes] : movies) {
+        const std::string path = scratch + "/" + name + ".avi";
+        WriteFileBytes(path, bytes);
+        put("open", name, WithParams({.A = 3, .B = 7}, bytes));
+        put("viewer", name, WithParams({.Op = 0, .Flags = 1, .A = 1}, bytes));
+        put("viewer", name + "-keys", WithParams({.Op = 3, .A = 0}, bytes));
+        put("save", name + "-save", WithParams({.Op = 0, .Flags = 1, .A = 0, .B = -1}, TwoFiles(bytes, {})));
+        put("save", name + "-clip", WithParams({.Op = 1, .A = 2, .B = 9}, TwoFiles(bytes, {})));
+        put("save", name + "-split", WithParams({.Op = 2, .Mode = 1}, TwoFiles(bytes, {})));
+        put("save", name + "-cancel", WithParams({.Op = 0, .CancelAt = 5, .B = -1}, TwoFiles(bytes, {})));
+        put("save", name + "-full-disk", WithParams({.Op = 0, .Flags = 4, .Budget = 3000, .B = -1}, TwoFiles(bytes, {})));
+        count += 8;
+        const auto parts = SplitParts(path, scratch + "/" + name + "-parts");
+        if (parts.size() >= 2) {
+            put("save", name + "-join", WithParams({.Op = 3}, TwoFiles(parts[0], parts[1])));
+            // Files that can no longer be opened after the first few opens.
+            put("save", name + "-join-vanishing", WithParams({.Op = 3, .Flags = 32, .Mode = 1}, TwoFiles(parts[0], parts[1])));
+            put("save", name + "-split-vanishing", WithParams({.Op = 2, .Flags = 32, .Mode = 5}, TwoFiles(bytes, {})));
+            put("open", name + "-part", WithParams({.A = 1, .B = 2}, parts[1]));
+            put("compare", name + "-part", WithParams({.Op = 2}, TwoFiles(parts[0], parts[1])));
+            count += 5;
+        }
+        put("compare", name + "-same", WithParams({.Op = 3}, TwoFiles(bytes, bytes)));
+        TBytes changed = bytes;
+        changed[changed.size() / 2] ^= 0x5A;
+        put("compare", name + "-changed", WithParams({.Op = 3}, TwoFiles(bytes, changed)));
+        count += 2;
+    }
+    fs::remove_all(scratch);
+    std::printf("%d seeds from %zu movies in %s\n", count, movies.size(), root.c_str());
+    return 0;
+}
