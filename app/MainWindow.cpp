@@ -137,6 +137,7 @@ void TForm1::ConnectSignals()
     connect(tmSlowMotion, &QTimer::timeout, this, &TForm1::tmSlowMotionTimer);
     connect(TmStep1, &QTimer::timeout, this, &TForm1::TmStep1Timer);
     pWMPPanel->installEventFilter(this);
+    ConnectJobSignals();
 }
 
 void TForm1::FormCreate()

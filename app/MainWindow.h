@@ -2,10 +2,13 @@
 // its track bar, the progress page and the status bar.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "platform/MoviePlayer.h"
 
@@ -33,6 +36,7 @@ namespace zendra {
 
 class TSpinEdit;
 class TZendra;
+struct TJobHooks;
 
 // What the classic file dialogs kept between runs of the dialog.
 struct TFileDialogState {
@@ -82,6 +86,36 @@ public:
     bool RunJoin();
     bool SelectJoinFiles(bool add);
     bool RunClip(std::int32_t startFrame, std::int32_t endFrame);
+    bool RunSplit(const std::vector<std::int32_t>& plan, std::int32_t entryCount);
+
+    // --- Working page
+    void ShowProgress(std::int32_t done, std::int32_t total);
+    void bCancelClick();
+
+    // --- clip tab
+    void rbStartDefaultClick();
+    void rbStartCustomClick();
+    void rbEndDefaultClick();
+    void rbEndCustomClick();
+    void sbCustomStartClick();
+    void sbCustomEndClick();
+    void sbLocateStartClick();
+    void sbLocateEndClick();
+
+    // --- join list
+    void ClearJoinList();
+    void sbAddCombiClick();
+    void sbRemoveCombiClick();
+    void sbClearCombiClick();
+    void SpeedButton1Click();
+
+    // --- project files
+    void NewProject1Click();
+    void OpenProject1Click();
+    void SaveProject1Click();
+    void SaveProjectas1Click();
+    bool SaveProjectFile();
+    bool LoadProjectFile();
 
     // --- player panel
     void TrackBar1Change();
@@ -140,6 +174,12 @@ public:
     TFileDialogState FileOpenDlg;
     TFileDialogState OutFileDlg;
     TFileDialogState SplitDlg;
+    TFileDialogState SaveProjDlg;
+    TFileDialogState OpenProjDlg;
+    // Steady clock of the running job: its estimate survives midnight and clock changes.
+    QElapsedTimer JobClock;
+    // Shows a finished result; empty: the desktop's video player (ViewResult).
+    std::function<bool(const QString&)> ResultViewer;
 
     // --- menu
     QMenu* File1 = nullptr;
@@ -270,6 +310,13 @@ private:
     QString ShortenedMovieName() const;
     void BeginOpening();
     void EndOpening();
+    // The jobs' parts of the window: their signals, hooks and shared steps.
+    void ConnectJobSignals();
+    void UpdateJobCommands();
+    TJobHooks JobHooks();
+    void ShowWorkingPage(const QString& writingText);
+    void ShowDefaultPage();
+    bool ViewJobResult(const QString& fileName);
 
     bool FOpening = false;
 };

@@ -189,8 +189,10 @@ void TForm1::UpdateControls()
     } guard{RefreshGuard};
 
     TrackBar1->setEnabled(MovieLoaded);
-    EnableChildControls(pPlayButtons, MovieLoaded);
-    sbSelect->setEnabled(true);
+    // While a job runs the top panel stays disabled, whatever handler refreshes.
+    EnableChildControls(pPlayButtons, MovieLoaded && !Busy);
+    sbSelect->setEnabled(!Busy);
+    UpdateJobCommands();
 
     sbRemoveCombi->setEnabled(!lvCombine->selectedItems().isEmpty());
     sbClearCombi->setEnabled(lvCombine->topLevelItemCount() > 0);
@@ -201,7 +203,7 @@ void TForm1::UpdateControls()
     else if (tab == ClipTab)
         EnableChildControls(tbCropping, MovieUsable);
 
-    bStart->setEnabled(tab == RejoinTab ? lvCombine->topLevelItemCount() >= 2 : MovieUsable);
+    bStart->setEnabled(!Busy && (tab == RejoinTab ? lvCombine->topLevelItemCount() >= 2 : MovieUsable));
     if (!MovieLoaded)
         TrackBar1->setValue(0);
 

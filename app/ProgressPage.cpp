@@ -1,0 +1,137 @@
+// The Working page: progress, the time-left estimate and Break; and what every job
+// shares: its hooks into the window, the page switches and the result player.
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QToolButton>
+
+#include "app/jobs/JobCore.h"
+#include "app/jobs/ProgressText.h"
+#include "common/FileHelpers.h"
+#include "engine/Zendra.h"
+#include "platform/Platform.h"
+#include "platform/ResultViewer.h"
+
+namespace zendra {
+
+namespace {
+
+constexpr double kMsPerDay = 86400000.0;
+
+double TimeOfDayNow()
+{
+    const double now = NowDateTime();
+    return now - static_cast<double>(static_cast<std::int64_t>(now));
+}
+
+}  // namespace
+
+void TForm1::ConnectJobSignals()
+{
+    connect(bBreak1, &QPushButton::clicked, this, &TForm1::bCancelClick);
+
+    connect(rbStartDefault, &QRadioButton::clicked, this, &TForm1::rbStartDefaultClick);
+    connect(rbStartCustom, &QRadioButton::clicked, this, &TForm1::rbStartCustomClick);
+    connect(rbEndDefault, &QRadioButton::clicked, this, &TForm1::rbEndDefaultClick);
+    connect(rbEndCustom, &QRadioButton::clicked, this, &TForm1::rbEndCustomClick);
+    connect(sbCustomStart, &QToolButton::clicked, this, &TForm1::sbCustomStartClick);
+    connect(sbCustomEnd, &QToolButton::clicked, this, &TForm1::sbCustomEndClick);
+    connect(sbLocateStart, &QToolButton::clicked, this, &TForm1::sbLocateStartClick);
+    connect(sbLocateEnd, &QToolButton::clicked, this, &TForm1::sbLocateEndClick);
+
+    connect(sbAddCombi, &QToolButton::clicked, this, &TForm1::sbAddCombiClick);
+    connect(sbRemoveCombi, &QToolButton::clicked, this, &TForm1::sbRemoveCombiClick);
+    connect(sbClearCombi, &QToolButton::clicked, this, &TForm1::sbClearCombiClick);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
+
+    connect(NewProject1, &QAction::triggered, this, &TForm1::NewProject1Click);
+    connect(OpenProject1, &QAction::triggered, this, &TForm1::OpenProject1Click);
+    connect(SaveProject1, &QAction::triggered, this, &TForm1::SaveProject1Click);
+    connect(SaveProjectas1, &QAction::triggered, this, &TForm1::SaveProjectas1Click);
+}
+
+// A running job reads the movie, the project's settings and the output folder as it goes:
+// nothing may change them under it.
+void TForm1::UpdateJobCommands()
+{
+    for (QAction* command : {Open1, NewProject1, OpenProject1, Defaultoutputdirectory1})
+        command->setEnabled(!Busy);
+    if (Busy)
+        Startsplitting1->setEnabled(false);
+}
+
+TJobHooks TForm1::JobHooks()
+{
+    TJobHooks hooks;
+    hooks.Started = [this](std::int32_t maximum) {
+        ShowWorkingPage(lbWriting->text());
+        ProgressBar1->setMaximum(maximum);
+    };
+    hooks.Writing = [this](const std::string& name) {
+        lbWriting->setText(QStringLiteral("Writing output file: ") + QString::fromStdString(name));
+    };
+    hooks.ProgressBase = [this](std::int32_t base) { ProgressBase = base; };
+    hooks.CurrentEngine = [this](TZendra* engine) { CurrentEngine = engine; };
+    hooks.Progress = [this](std::int32_t done, std::int32_t total) { ShowProgress(done, total); };
+    return hooks;
+}
+
+// The preparation every job makes before its first file.
+void TForm1::ShowWorkingPage(const QString& writingText)
+{
+    lbWriting->setText(writingText);
+    ProgressBar1->setValue(0);
+    lbProgress->setText(QStringLiteral("Estimated time left:..."));
+    Notebook1->setCurrentIndex(WorkingPage);
+    UpdateJobCommands();
+    JobStartTime = TimeOfDayNow();
+    JobClock.start();
+}
+
+void TForm1::ShowDefaultPage()
+{
+    CurrentEngine = nullptr;
+    Notebook1->setCurrentIndex(DefaultPage);
+}
+
+void TForm1::ShowProgress(std::int32_t done, std::int32_t total)
+{
+    switch (ActiveTab()) {
+    case SplitTab:
+        total = ProgressBar1->maximum();
+        done += ProgressBase;
+        break;
+    case RejoinTab:
+        if (ProgressBar1->maximum() != total)
+            ProgressBar1->setMaximum(total);
+        done += ProgressBase;
+        break;
+    case ClipTab:
+        if (ProgressBar1->maximum() != total)
+            ProgressBar1->setMaximum(total);
+        break;
+    }
+    ProgressBar1->setValue(done);
+    // The steady clock, not the time of day: a job across midnight still gets a sound estimate.
+    const double elapsed = JobClock.isValid() ? JobClock.elapsed() / kMsPerDay : 0;
+    if (const auto text = EstimateText(done, total, elapsed))
+        lbProgress->setText(QString::fromStdString(*text));
+}
+
+void TForm1::bCancelClick()
+{
+    if (CurrentEngine && Confirm("Stop the process?", TButtons::YesNo) == TAnswer::Yes && CurrentEngine)
+        CurrentEngine->Cancel();
+}
+
+bool TForm1::ViewJobResult(const QString& fileName)
+{
+    return ResultViewer ? ResultViewer(fileName) : ViewResult(fileName);
+}
+
+}  // namespace zendra
