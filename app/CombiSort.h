@@ -35,6 +35,8 @@ TCombiSort* RecordOf(QTreeWidgetItem* row);
 QString JoinTotalOf(double seconds);
 // Seconds of a duration text of the list ("1h:02m:05s:50ms"); 0 when it is none.
 long double SecondsOfTimeText(const QString& text);
+// Widens the columns whose texts would be cut (the classic widths were made for smaller fonts).
+void FitJoinColumns(QTreeWidget& list);
 // Shows the warning when the rows come from more than one split run.
 void CheckJoinOrigin(const QTreeWidget& list, QLabel& warning);
 

@@ -46,6 +46,16 @@ QString JoinTotalOf(double seconds)
            QString::fromStdString(TwoDigitText(static_cast<std::uint16_t>(t.seconds))) + QStringLiteral("s ");
 }
 
+void FitJoinColumns(QTreeWidget& list)
+{
+    for (int column = jcFilename; column < jcLocation; ++column) {
+        const int classic = list.columnWidth(column);
+        list.resizeColumnToContents(column);
+        if (list.columnWidth(column) < classic)
+            list.setColumnWidth(column, classic);
+    }
+}
+
 void CheckJoinOrigin(const QTreeWidget& list, QLabel& warning)
 {
     warning.setVisible(false);
@@ -204,6 +214,7 @@ bool TForm1::SelectJoinFiles(bool add)
         SetRowTexts(*row, *row->Record);
         lvCombine->addTopLevelItem(row);
     }
+    FitJoinColumns(*lvCombine);
     CheckJoinOrigin(*lvCombine, *lbCombiWarning);
     UpdateControls();
     if (notTaken > 0)

@@ -213,6 +213,7 @@ bool TForm1::LoadProjectFile()
     }
     // The list's total and warning describe the restored rows, not those of before.
     JoinTotalText = JoinTotalOf(seconds);
+    FitJoinColumns(*lvCombine);
     CheckJoinOrigin(*lvCombine, *lbCombiWarning);
     UpdateControls();
     return true;

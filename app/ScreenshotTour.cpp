@@ -7,6 +7,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "app/JobsTour.h"
 #include "app/MainWindow.h"
 #include "common/AboutForm.h"
 
@@ -49,6 +50,7 @@ void RunTour(TForm1& form, const QString& folder, const QString& movie)
     Settle(300);
     about.grab().save(QDir(folder).filePath(QStringLiteral("about.png")));
     about.close();
+    PhotographJobs(form, folder);
     QCoreApplication::quit();
 }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Pictures of the main window's tabs (default and minimum size) and the About window,
+# Pictures of the main window's tabs (default and minimum size), the About window and
+# the jobs at work (a split on its Working page, the join list with two runs),
 # on an ffmpeg-made movie, into docs/screenshots/. Usage: scripts/screenshots.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
