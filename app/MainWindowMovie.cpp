@@ -309,6 +309,8 @@ void TForm1::Defaultoutputdirectory1Click()
 
 void TForm1::HandleDroppedFiles(const QStringList& names)
 {
+    if (Busy)
+        return;  // a running job reads the movie as it goes
     for (const QString& name : names) {
         const QFileInfo info(name);
         if (info.isFile() && info.suffix().toLower() == QStringLiteral("avi")) {

@@ -116,6 +116,10 @@ TEST_F(JobsTest, BreakDuringPartThreeKeepsTwoPartsAndTrashesTheThird)
         commandsBlocked = commandsBlocked && !FForm->Open1->isEnabled() && !FForm->OpenProject1->isEnabled() &&
                           !FForm->NewProject1->isEnabled() && !FForm->Defaultoutputdirectory1->isEnabled() &&
                           !FForm->close();
+        // Nor does a movie dropped on the preview replace the one being split.
+        const QString movie = FForm->FileOpenDlg.FileName;
+        FForm->HandleDroppedFiles({QString::fromStdString(SamplePath(TSample::MjpegPcm))});
+        commandsBlocked = commandsBlocked && FForm->FileOpenDlg.FileName == movie;
         if (!pressed && FForm->lbWriting->text().endsWith("00003.avi") && FForm->ProgressBar1->value() > 0) {
             pressed = true;
             FForm->bBreak1->click();  // answered Yes
