@@ -1,6 +1,7 @@
 #include "engine/Zendra.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
@@ -10,8 +11,6 @@ namespace zendra {
 namespace {
 
 constexpr std::int64_t kTwoGiB = std::int64_t{1} << 31;
-// Entries decoded per read while loading the index: bounds the raw buffer.
-constexpr std::size_t kIndexBlock = 1 << 16;
 
 }  // namespace
 
@@ -93,20 +92,20 @@ bool TZendra::LoadIndex()
     const std::uint64_t count = (std::uint64_t{IndexChunk->Size} + 15) / 16;
     if (IndexChunk->DataPosition + count * 16 > static_cast<std::uint64_t>(File->Size()))
         return false;
-    Index.reserve(count);
-    std::vector<std::uint8_t> raw(std::min<std::uint64_t>(count, kIndexBlock) * 16);
-    File->Seek(IndexChunk->DataPosition);
-    std::int64_t videoCount = 0;
-    for (std::uint64_t done = 0; done < count;) {
-        const std::size_t block = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, kIndexBlock));
-        if (File->Read(raw.data(), block * 16) != block * 16)
-            return false;
-        for (std::size_t i = 0; i < block; ++i) {
-            Index.push_back(IndexEntry::Decode(&raw[i * 16]));
-            videoCount += IsVideoEntry(Index.back());
-        }
-        done += block;
+    // The entries are read straight into the index: on a little-endian machine the
+    // file's bytes are already the entries' layout.
+    Index.assign(static_cast<std::size_t>(count), IndexEntry{});
+    const std::size_t bytes = static_cast<std::size_t>(count) * IndexEntry::kSize;
+    if (!File->Seek(IndexChunk->DataPosition) || File->Read(Index.data(), bytes) != bytes) {
+        Index.clear();
+        return false;
     }
+    if constexpr (std::endian::native != std::endian::little)
+        for (IndexEntry& e : Index)
+            e = IndexEntry::Decode(reinterpret_cast<const std::uint8_t*>(&e));
+    std::int64_t videoCount = 0;
+    for (const IndexEntry& e : Index)
+        videoCount += IsVideoEntry(e);
     FRelativeIndex = !Index.empty() && Index.front().Offset < MovieList->DataPosition;
     if (videoCount >= static_cast<std::uint32_t>(FrameCount))
         return true;

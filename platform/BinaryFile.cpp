@@ -12,6 +12,19 @@ namespace zendra {
 namespace {
 
 constexpr std::size_t kWriteBuffer = 1 << 16;
+// Copies up to this size go through the write buffer.
+constexpr std::size_t kSmallCopy = 4096;
+// Large enough to make the system calls rare, small enough to stay in the processor's cache.
+constexpr std::size_t kCopyBuffer = 1 << 20;
+
+std::int64_t PageSize()
+{
+    static const std::int64_t size = [] {
+        const long n = ::sysconf(_SC_PAGESIZE);
+        return n > 0 ? std::int64_t{n} : std::int64_t{4096};
+    }();
+    return size;
+}
 
 bool OpenAllowed()
 {
@@ -161,47 +174,87 @@ std::int64_t TBinaryFile::Size() const
     return std::max<std::int64_t>(st.st_size, FPending.empty() ? 0 : pendingEnd);
 }
 
+std::size_t TBinaryFile::ReadAt(void* buffer, std::size_t count, std::int64_t position)
+{
+    const std::int64_t keep = FPosition;
+    FPosition = position;
+    const std::size_t done = Read(buffer, count);
+    FPosition = keep;
+    return done;
+}
+
 std::size_t TBinaryFile::CopyFrom(TBinaryFile& source, std::int64_t sourcePos, std::size_t count)
 {
-    if (FHandle < 0 || !FWritable || FWriteFailed || !Flush() || !source.Flush())
+    if (FHandle < 0 || !FWritable || FWriteFailed || !source.Flush())
+        return 0;
+    // Header pieces join the write buffer rather than costing a system call each.
+    if (count <= kSmallCopy) {
+        std::uint8_t piece[kSmallCopy];
+        const std::size_t got = source.ReadAt(piece, count, sourcePos);
+        const std::size_t put = Write(piece, got);
+        if (put < count)
+            FWriteFailed = true;
+        return put;
+    }
+    if (!Flush())
         return 0;
     std::size_t done = 0;
     auto& faults = FileFaults();
     const bool faulty = faults.WriteBudget >= 0 || faults.ReadBudget >= 0;
+    // The kernel copy is fastest where source and target share their place in a page;
+    // elsewhere it writes every page in two pieces and a copy through memory wins.
+    const std::int64_t page = PageSize();
+    if (!faulty && sourcePos % page == FPosition % page)
+        done = KernelCopy(source, sourcePos, count);
+    if (done < count)
+        done += BufferedCopy(source, sourcePos + static_cast<std::int64_t>(done), count - done);
+    if (done < count)
+        FWriteFailed = true;
+    return done;
+}
+
+std::size_t TBinaryFile::KernelCopy(TBinaryFile& source, std::int64_t sourcePos, std::size_t count)
+{
+    std::size_t done = 0;
 #if defined(__linux__)
-    if (!faulty) {
-        loff_t in = sourcePos;
-        loff_t out = FPosition;
-        while (done < count) {
-            const ssize_t n = ::copy_file_range(source.FHandle, &in, FHandle, &out, count - done, 0);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        if (done == count) {
-            FPosition += static_cast<std::int64_t>(done);
-            return done;
-        }
-    }
-#endif
-    // Plain read and write, also where the kernel copy is unavailable or stopped early.
-    std::vector<std::uint8_t> buffer(std::min<std::size_t>(count - done, 1 << 20));
+    loff_t in = sourcePos;
+    loff_t out = FPosition;
     while (done < count) {
-        const std::size_t want = std::min(buffer.size(), count - done);
-        const std::int64_t keep = source.FPosition;
-        source.FPosition = sourcePos + static_cast<std::int64_t>(done);
-        const std::size_t got = source.Read(buffer.data(), want);
-        source.FPosition = keep;
-        const std::size_t put = RawWrite(buffer.data(), got, FPosition + static_cast<std::int64_t>(done));
+        const ssize_t n = ::copy_file_range(source.FHandle, &in, FHandle, &out, count - done, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    FPosition += static_cast<std::int64_t>(done);
+#else
+    (void)source;
+    (void)sourcePos;
+    (void)count;
+#endif
+    return done;
+}
+
+std::size_t TBinaryFile::BufferedCopy(TBinaryFile& source, std::int64_t sourcePos, std::size_t count)
+{
+    if (!FCopyBuffer) {
+        const auto alignment = static_cast<std::size_t>(PageSize());
+        FCopyBuffer.reset(static_cast<std::uint8_t*>(std::aligned_alloc(alignment, kCopyBuffer)));
+        if (!FCopyBuffer)
+            return 0;
+    }
+    std::uint8_t* buffer = FCopyBuffer.get();
+    std::size_t done = 0;
+    while (done < count) {
+        const std::size_t want = std::min(kCopyBuffer, count - done);
+        const std::size_t got = source.ReadAt(buffer, want, sourcePos + static_cast<std::int64_t>(done));
+        const std::size_t put = RawWrite(buffer, got, FPosition);
+        FPosition += static_cast<std::int64_t>(put);
         done += put;
         if (got < want || put < got)
             break;
     }
-    FPosition += static_cast<std::int64_t>(done);
-    if (done < count)
-        FWriteFailed = true;
     return done;
 }
 

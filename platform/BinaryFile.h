@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,8 +33,16 @@ public:
     bool Close();
 
 private:
+    struct TFreeDeleter {
+        void operator()(std::uint8_t* p) const { std::free(p); }
+    };
+
     TBinaryFile(int fd, bool writable);
     std::size_t RawWrite(const void* buffer, std::size_t count, std::int64_t position);
+    std::size_t KernelCopy(TBinaryFile& source, std::int64_t sourcePos, std::size_t count);
+    std::size_t BufferedCopy(TBinaryFile& source, std::int64_t sourcePos, std::size_t count);
+    // Reads at position without moving this file's position.
+    std::size_t ReadAt(void* buffer, std::size_t count, std::int64_t position);
 
     int FHandle;
     bool FWritable;
@@ -41,6 +50,7 @@ private:
     std::vector<std::uint8_t> FPending;  // bytes to write at FPendingPos
     std::int64_t FPendingPos = 0;
     bool FWriteFailed = false;
+    std::unique_ptr<std::uint8_t, TFreeDeleter> FCopyBuffer;  // made on the first buffered copy
 };
 
 // Faults for tests: each limit counts bytes from the moment it is set; -1 is off.
