@@ -58,9 +58,12 @@ QToolButton* SpeedButton(QWidget* parent, const char* name, const QString& capti
 
 void SetTextColour(QWidget* widget, const QColor& colour)
 {
+    // Only the enabled groups: a disabled control must still look disabled.
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::ButtonText, colour);
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::WindowText, colour);
+        palette.setColor(group, QPalette::ButtonText, colour);
+    }
     widget->setPalette(palette);
 }
 

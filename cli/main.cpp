@@ -3,8 +3,6 @@
 #include <iostream>
 #include <map>
 
-#include <QCoreApplication>
-
 #include "cli/Commands.h"
 #include "platform/ConsolePlatform.h"
 
@@ -36,8 +34,6 @@ const char* kHelp =
 int main(int argc, char** argv)
 {
     using namespace zendra::cli;
-    // QtCore serves the trash and GUIDs; no event loop is needed.
-    QCoreApplication app(argc, argv);
     if (argc < 2)
         return UsageError("missing command");
     const std::string command = argv[1];
