@@ -86,28 +86,14 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
         parts.push_back({&member, SkipCount(member), SkipCount(member)});
     }
 
-    std::uint64_t predicted = 12 + 8 + std::uint64_t{HeaderList->Size} + (HeaderList->Size & 1) + 12 + 8;
+    std::uint64_t predicted = FixedOutputSize();
     for (const TJoinPart& part : parts)
         for (std::size_t i = static_cast<std::size_t>(part.Skip); i < part.Engine->Index.size(); ++i)
             predicted += ChunkSpan(part.Engine->Index[i]) + 16;
-    for (int i = 0; i < ChildCount(); ++i)
-        if (Child(i) != HeaderList && Child(i) != MovieList && Child(i) != IndexChunk)
-            predicted += 8 + std::uint64_t{Child(i)->Size} + (Child(i)->Size & 1);
     CheckOutputSize(name, predicted);
 
-    if (!WriteFourCC(output, "RIFF") || !WriteSize(output, Size) || !WriteFourCC(output, "AVI "))
-        return false;
-    if (!WriteHeaderList(output, total))
-        return false;
-    for (int i = 0; i < MovieList->PositionInParent; ++i) {
-        TChunk* chunk = Child(i);
-        if (chunk != HeaderList && chunk->Type != ctPartRecord && !chunk->WriteChunk(output, true))
-            return false;
-    }
-    if (!WriteFourCC(output, "LIST"))
-        return false;
-    const std::int64_t moviSizePos = output.Position();
-    if (!WriteSize(output, MovieList->Size) || !WriteFourCC(output, "movi"))
+    std::int64_t moviSizePos = 0;
+    if (!WriteMovieHead(output, total, nullptr, true, moviSizePos))
         return false;
 
     FJoinTotal = total;
@@ -131,22 +117,16 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
         if (Cancelled)
             break;
     }
-    const auto moviSize = static_cast<std::uint32_t>(output.Position() - moviSizePos - 4);
-
-    if (!WriteFourCC(output, "idx1") || !WriteSize(output, IndexChunk->Size))
+    std::uint32_t moviSize = 0;
+    std::int64_t indexDataPos = 0;
+    if (!BeginIndex(output, moviSizePos, moviSize, indexDataPos))
         return false;
-    const std::int64_t indexDataPos = output.Position();
     const std::uint32_t base = PartRecord.RelativeIndex() == 1 ? static_cast<std::uint32_t>(moviSizePos + 4) : 0;
     for (const TJoinPart& part : parts)
         if (!WriteIndexEntries(output, part.Engine->Index, static_cast<std::size_t>(part.Skip),
                                static_cast<std::size_t>(part.CopiedEnd), base))
             return false;
-    const auto indexSize = static_cast<std::uint32_t>(output.Position() - indexDataPos);
-
-    for (int i = IndexChunk->PositionInParent + 1; i < ChildCount(); ++i)
-        if (!Child(i)->WriteChunk(output, true))
-            return false;
-    return CompleteSizes(output, moviSizePos, moviSize, indexDataPos - 4, indexSize);
+    return FinishMovie(output, moviSizePos, moviSize, indexDataPos);
 }
 
 bool TZendra::CopyMovieChunks(TZendra& part, std::int32_t from, TBinaryFile& output, std::int32_t& copiedEnd)

@@ -44,13 +44,9 @@ bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecor
             ++lead;
 
     // Everything but the chunks is the input's, so the output's size is known up front.
-    std::uint64_t predicted = 12 + 8 + std::uint64_t{HeaderList->Size} + (HeaderList->Size & 1) + 12 + 8 +
-                              16 * std::uint64_t(lead + end - start + 1);
+    std::uint64_t predicted = FixedOutputSize() + 16 * std::uint64_t(lead + end - start + 1);
     if (record)
         predicted += 8 + TPartRecord::kSize;
-    for (int i = 0; i < ChildCount(); ++i)
-        if (Child(i) != HeaderList && Child(i) != MovieList && Child(i) != IndexChunk)
-            predicted += 8 + std::uint64_t{Child(i)->Size} + (Child(i)->Size & 1);
     for (std::int32_t i = 0; i < lead; ++i)
         predicted += ChunkSpan(Index[static_cast<std::size_t>(i)]);
     for (std::int32_t i = start; i <= end; ++i)
@@ -90,20 +86,8 @@ bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecor
 bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t end, std::int32_t lead,
                            std::int32_t frames, const TPartRecord* record)
 {
-    if (!WriteFourCC(output, "RIFF") || !WriteSize(output, Size) || !WriteFourCC(output, "AVI "))
-        return false;
-    if (!WriteHeaderList(output, static_cast<std::uint32_t>(frames)))
-        return false;
-    if (record)
-        WritePartRecord(output, *record);
-    for (int i = 0; i < MovieList->PositionInParent; ++i)
-        if (Child(i) != HeaderList && !Child(i)->WriteChunk(output, true))
-            return false;
-
-    if (!WriteFourCC(output, "LIST"))
-        return false;
-    const std::int64_t moviSizePos = output.Position();
-    if (!WriteSize(output, MovieList->Size) || !WriteFourCC(output, "movi"))
+    std::int64_t moviSizePos = 0;
+    if (!WriteMovieHead(output, static_cast<std::uint32_t>(frames), record, false, moviSizePos))
         return false;
 
     const std::uint32_t base = IndexBase();
@@ -153,20 +137,13 @@ bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t
     }
     if (!copier.Flush())
         return false;
-    const auto moviSize = static_cast<std::uint32_t>(output.Position() - moviSizePos - 4);
 
-    if (!WriteFourCC(output, "idx1") || !WriteSize(output, IndexChunk->Size))
-        return false;
-    const std::int64_t indexDataPos = output.Position();
-    if (!WriteIndexEntries(output, Index, 0, static_cast<std::size_t>(lead), 0) ||
-        !WriteIndexEntries(output, Index, static_cast<std::size_t>(start), static_cast<std::size_t>(start + copied), 0))
-        return false;
-    const auto indexSize = static_cast<std::uint32_t>(output.Position() - indexDataPos);
-
-    for (int i = IndexChunk->PositionInParent + 1; i < ChildCount(); ++i)
-        if (!Child(i)->WriteChunk(output, true))
-            return false;
-    return CompleteSizes(output, moviSizePos, moviSize, indexDataPos - 4, indexSize);
+    std::uint32_t moviSize = 0;
+    std::int64_t indexDataPos = 0;
+    return BeginIndex(output, moviSizePos, moviSize, indexDataPos) &&
+           WriteIndexEntries(output, Index, 0, static_cast<std::size_t>(lead), 0) &&
+           WriteIndexEntries(output, Index, static_cast<std::size_t>(start), static_cast<std::size_t>(start + copied), 0) &&
+           FinishMovie(output, moviSizePos, moviSize, indexDataPos);
 }
 
 }  // namespace zendra

@@ -80,6 +80,12 @@ public:
     bool HasExtendedRiff = false;
 
 private:
+    // Shared by the writers: the output around its movi data.
+    std::uint64_t FixedOutputSize() const;
+    bool WriteMovieHead(TBinaryFile& output, std::uint32_t frames, const TPartRecord* record, bool dropPartRecords,
+                        std::int64_t& moviSizePos);
+    bool BeginIndex(TBinaryFile& output, std::int64_t moviSizePos, std::uint32_t& moviSize, std::int64_t& indexDataPos);
+    bool FinishMovie(TBinaryFile& output, std::int64_t moviSizePos, std::uint32_t moviSize, std::int64_t indexDataPos);
     bool WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t end, std::int32_t lead,
                       std::int32_t frames, const TPartRecord* record);
     bool JoinInto(TBinaryFile& output, const std::string& name, const std::vector<std::string>& members,
