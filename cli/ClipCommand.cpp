@@ -35,11 +35,10 @@ int RunClip(const TArgs& args)
         std::cerr << "File " << movieFile << " does not exists" << std::endl;
         return kExitFailed;
     }
+    // The frame rate is needed only for times; the job opens the movie itself.
     long double rate = 0;
-    {
-        TZendra movie(movieFile);
-        rate = movie.FrameRate;
-    }
+    if (startText.back() == 's' || endText.back() == 's')
+        rate = TZendra(movieFile).FrameRate;
     const auto start = ParseFrame(startText, rate);
     const auto end = ParseFrame(endText, rate);
     if (!start || !end)

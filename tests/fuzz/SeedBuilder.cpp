@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/jobs/JobCore.h"
+#include "app/jobs/ProjectFile.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/fuzz/harness/FuzzHarness.h"
 #include "tests/testkit/AviBuilder.h"
@@ -176,6 +177,15 @@ int main(int argc, char** argv)
         put("compare", name + "-changed", WithParams({.Op = 3}, TwoFiles(bytes, changed)));
         count += 2;
     }
+    TProjectData project;
+    project.MovieFile = "/films/holiday.avi";
+    project.ClipEnd = 150000;
+    project.SplitBaseName = "holiday";
+    project.Rows = {{"holiday00001.avi", "00001", "0h:00m:10s:00ms", "{A}", "/films/Output/holiday001/holiday00001.avi"}};
+    WriteFileBytes((root / "project" / "one-row").string(), EncodeProject(project));
+    project.MovieFile = "/home/j\xC3\xBCrgen/" + std::string(300, 'x') + ".avi";
+    WriteFileBytes((root / "project" / "long-utf8").string(), EncodeProject(project));
+    count += 2;
     fs::remove_all(scratch);
     std::printf("%d seeds from %zu movies in %s\n", count, movies.size(), root.c_str());
     return 0;

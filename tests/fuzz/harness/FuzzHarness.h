@@ -29,6 +29,8 @@ int SaveAndJoin(const std::uint8_t* data, std::size_t size);
 int ViewerWalk(const std::uint8_t* data, std::size_t size);
 // The binary compare of two files and its texts.
 int CompareTwo(const std::uint8_t* data, std::size_t size);
+// The project-file reader over a whole file (the input, without parameters).
+int ProjectRead(const std::uint8_t* data, std::size_t size);
 
 const std::vector<TFuzzTarget>& Targets();
 
