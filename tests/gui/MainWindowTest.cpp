@@ -29,6 +29,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/gui/GuiTestKit.h"
+#include "tests/gui/JobsFixture.h"
 #include "tests/gui/ScriptedPlayer.h"
 #include "tests/testkit/AviBuilder.h"
 #include "tests/testkit/Samples.h"
@@ -38,30 +39,9 @@ namespace fs = std::filesystem;
 namespace zendra::test {
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+// The jobs' fixture with the player's own defaults for what it reports.
+class MainWindowTest : public JobsFixture {
 protected:
-    void SetUp() override
-    {
-        FFolder = MakeTempDir("zendra-gui");
-        FPlatform = std::make_unique<TScriptedPlatform>(FFolder + "/trash");
-        FPlatform->Install();
-        SetDialogs(&FDialogs);
-        FForm = std::make_unique<TForm1>([this](QWidget* parent) {
-            FPlayer = new TScriptedPlayer(parent);
-            return FPlayer;
-        });
-        FForm->show();
-        FForm->OutputBaseFolder = QString::fromStdString(FFolder + "/Output/");
-    }
-
-    void TearDown() override
-    {
-        FForm.reset();
-        SetDialogs(nullptr);
-        FPlatform.reset();
-        fs::remove_all(FFolder);
-    }
-
     bool Open(const std::string& path)
     {
         FForm->FileOpenDlg.FileName = QString::fromStdString(path);
@@ -86,11 +66,6 @@ protected:
         return path;
     }
 
-    std::string FFolder;
-    std::unique_ptr<TScriptedPlatform> FPlatform;
-    TScriptedDialogs FDialogs;
-    TScriptedPlayer* FPlayer = nullptr;
-    std::unique_ptr<TForm1> FForm;
 };
 
 TEST_F(MainWindowTest, StartsWithTheClassicLayout)

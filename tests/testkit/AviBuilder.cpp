@@ -110,9 +110,9 @@ TAviBuilder& TAviBuilder::Audio(std::uint32_t samplesPerSec, std::uint16_t bits,
     return Stream(s);
 }
 
-TAviBuilder& TAviBuilder::Stream(const TStreamSpec& spec)
+TAviBuilder& TAviBuilder::Stream(const TStreamSpec& stream)
 {
-    FStreams.push_back(spec);
+    FStreams.push_back(stream);
     return *this;
 }
 
