@@ -201,11 +201,8 @@ std::size_t TBinaryFile::CopyFrom(TBinaryFile& source, std::int64_t sourcePos, s
     std::size_t done = 0;
     auto& faults = FileFaults();
     const bool faulty = faults.WriteBudget >= 0 || faults.ReadBudget >= 0;
-    // The kernel copy is fastest where source and target share their place in a page;
-    // elsewhere it writes every page in two pieces and a copy through memory wins.
-    const std::int64_t page = PageSize();
-    if (!faulty && sourcePos % page == FPosition % page)
-        done = KernelCopy(source, sourcePos, count);
+    if (!faulty)
+        done = SpliceCopy(source, sourcePos, count);
     if (done < count)
         done += BufferedCopy(source, sourcePos + static_cast<std::int64_t>(done), count - done);
     if (done < count)
@@ -213,19 +210,66 @@ std::size_t TBinaryFile::CopyFrom(TBinaryFile& source, std::int64_t sourcePos, s
     return done;
 }
 
-std::size_t TBinaryFile::KernelCopy(TBinaryFile& source, std::int64_t sourcePos, std::size_t count)
+bool TBinaryFile::OpenPipe()
+{
+#if defined(__linux__)
+    if (FPipe[0] >= 0)
+        return true;
+    if (::pipe2(FPipe, O_CLOEXEC) != 0) {
+        FPipe[0] = FPipe[1] = -1;
+        return false;
+    }
+    // A small pipe costs a pair of system calls per 64 KiB; the usual limit allows 1 MiB.
+    const int size = ::fcntl(FPipe[1], F_SETPIPE_SZ, static_cast<int>(kCopyBuffer));
+    const int actual = size > 0 ? size : ::fcntl(FPipe[1], F_GETPIPE_SZ);
+    FPipeSize = actual > 0 ? static_cast<std::size_t>(actual) : std::size_t{1} << 16;
+    return true;
+#else
+    return false;
+#endif
+}
+
+void TBinaryFile::ClosePipe()
+{
+    for (int& end : FPipe) {
+        if (end >= 0)
+            ::close(end);
+        end = -1;
+    }
+}
+
+// The pipe carries references to the source's cached pages, so the bytes are copied
+// once, into the output, wherever they sit in their pages; a copy through a buffer
+// copies them twice. A source that shrinks meanwhile only makes the copy come up short.
+std::size_t TBinaryFile::SpliceCopy(TBinaryFile& source, std::int64_t sourcePos, std::size_t count)
 {
     std::size_t done = 0;
 #if defined(__linux__)
+    if (!OpenPipe())
+        return 0;
     loff_t in = sourcePos;
     loff_t out = FPosition;
     while (done < count) {
-        const ssize_t n = ::copy_file_range(source.FHandle, &in, FHandle, &out, count - done, 0);
-        if (n < 0 && errno == EINTR)
+        const ssize_t got = ::splice(source.FHandle, &in, FPipe[1], nullptr, std::min(FPipeSize, count - done), 0);
+        if (got < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (got <= 0)
             break;
-        done += static_cast<std::size_t>(n);
+        std::size_t moved = 0;
+        while (moved < static_cast<std::size_t>(got)) {
+            const ssize_t n = ::splice(FPipe[0], nullptr, FHandle, &out, static_cast<std::size_t>(got) - moved, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            moved += static_cast<std::size_t>(n);
+        }
+        done += moved;
+        if (moved < static_cast<std::size_t>(got)) {
+            // What is left in the pipe belongs nowhere now.
+            ClosePipe();
+            break;
+        }
     }
     FPosition += static_cast<std::int64_t>(done);
 #else
@@ -260,6 +304,7 @@ std::size_t TBinaryFile::BufferedCopy(TBinaryFile& source, std::int64_t sourcePo
 
 bool TBinaryFile::Close()
 {
+    ClosePipe();
     if (FHandle < 0)
         return true;
     bool ok = FWritable ? Flush() : true;

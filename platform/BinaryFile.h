@@ -39,7 +39,9 @@ private:
 
     TBinaryFile(int fd, bool writable);
     std::size_t RawWrite(const void* buffer, std::size_t count, std::int64_t position);
-    std::size_t KernelCopy(TBinaryFile& source, std::int64_t sourcePos, std::size_t count);
+    std::size_t SpliceCopy(TBinaryFile& source, std::int64_t sourcePos, std::size_t count);
+    bool OpenPipe();
+    void ClosePipe();
     std::size_t BufferedCopy(TBinaryFile& source, std::int64_t sourcePos, std::size_t count);
     // Reads at position without moving this file's position.
     std::size_t ReadAt(void* buffer, std::size_t count, std::int64_t position);
@@ -51,6 +53,8 @@ private:
     std::int64_t FPendingPos = 0;
     bool FWriteFailed = false;
     std::unique_ptr<std::uint8_t, TFreeDeleter> FCopyBuffer;  // made on the first buffered copy
+    int FPipe[2] = {-1, -1};  // made on the first spliced copy
+    std::size_t FPipeSize = 0;
 };
 
 // Faults for tests: each limit counts bytes from the moment it is set; -1 is off.
