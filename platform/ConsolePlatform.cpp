@@ -5,7 +5,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "platform/DesktopServices.h"
+#include "platform/DesktopServicesLoader.h"
 
 namespace zendra {
 
@@ -72,12 +72,12 @@ TAnswer TConsolePlatform::Confirm(const std::string& text, TButtons buttons)
 
 bool TConsolePlatform::RecycleFile(const std::string& fileName)
 {
-    return MoveFileToTrash(fileName);
+    return MoveFileToTrashOnDemand(fileName);
 }
 
 std::string TConsolePlatform::NewGuidText()
 {
-    return CreateGuidText();
+    return CreateGuidTextOnDemand();
 }
 
 bool TConsolePlatform::ShellOpen(const std::string&)

@@ -1,4 +1,5 @@
 // zendra-cli split, join and clip: the command-line contract, checked with ffmpeg.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -58,6 +59,22 @@ protected:
         for (std::string line; std::getline(in, line);)
             lines.push_back(line);
         return lines;
+    }
+
+    // Whether the trash below XDG_DATA_HOME records a file that came from path.
+    static bool InTrash(const std::string& path)
+    {
+        const char* dataHome = std::getenv("XDG_DATA_HOME");
+        const fs::path info = fs::path(dataHome ? dataHome : "") / "Trash" / "info";
+        if (!dataHome || !fs::is_directory(info))
+            return false;
+        for (const auto& entry : fs::directory_iterator(info)) {
+            std::ifstream in(entry.path());
+            for (std::string line; std::getline(in, line);)
+                if (line == "Path=" + path)
+                    return true;
+        }
+        return false;
     }
 
     std::string Folder;
@@ -133,13 +150,34 @@ TEST_F(CliJobsTest, ClipByFramesAndByTime)
     EXPECT_EQ(backwards.Exit, 1);
     EXPECT_NE(backwards.Err.find("The starting position is located behind the ending position."), std::string::npos);
 
-    // An existing output is replaced only when the question is answered yes.
+    // An existing output is replaced only when the question is answered yes, and the old
+    // one goes to the trash.
     EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start 0 --end 10 -o f.avi").Exit, 1);
+    EXPECT_FALSE(InTrash(PathOf("f.avi")));
     EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start 0 --end 10 -o f.avi -y").Exit, 0);
+    EXPECT_TRUE(InTrash(PathOf("f.avi")));
 
     EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start x --end 10 -o g.avi").Exit, 2);
     EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --end 10 -o g.avi").Exit, 2);
     EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start 0 --end 10 -o " + ShellQuote(Movie) + " -y").Exit, 1);
+}
+
+// The trash and GUID services are loaded only when needed: without them a clip still
+// works, and a split says what is missing instead of failing some other way.
+TEST_F(CliJobsTest, RunsThatNeedNoDesktopServicesWorkWithoutThem)
+{
+    const std::string lonely = PathOf("zendra-cli");
+    fs::copy_file(ZENDRA_CLI_PATH, lonely);
+    auto run = [&](const std::string& arguments) {
+        std::string out;
+        return RunCommand("cd " + ShellQuote(Folder) + " && ./zendra-cli " + arguments + " </dev/null 2>err.txt", &out);
+    };
+    EXPECT_EQ(run("clip " + ShellQuote(Movie) + " --start 0 --end 10 -o c.avi"), 0);
+    EXPECT_EQ(run("split " + ShellQuote(Movie) + " -n 2 -o parts -y"), 1);
+    std::ifstream in(PathOf("err.txt"));
+    std::stringstream err;
+    err << in.rdbuf();
+    EXPECT_NE(err.str().find("Can not load the desktop services"), std::string::npos) << err.str();
 }
 
 TEST_F(CliJobsTest, UnusableMoviesAreRefused)
