@@ -135,8 +135,9 @@ TEST_F(RawDataGridTest, SelectingALineShowsItsChunkAndClickingReadsValues)
     EXPECT_TRUE(Cell(FChunk - 1).startsWith('['));
     EXPECT_FALSE(Cell(FChunk + 47).startsWith('['));
     // The next chunk's id, when it is on the same page.
-    if (((FChunk + 48) & ~0xFFu) == (FChunk & ~0xFFu))
+    if (((FChunk + 48) & ~0xFFu) == (FChunk & ~0xFFu)) {
         EXPECT_EQ(QStringLiteral("[30]"), Cell(FChunk + 48));
+    }
 
     const std::uint64_t at = FChunk + 8 - (FChunk & ~0xFFu);
     const int row = static_cast<int>(at / 16), column = static_cast<int>(at % 16);
