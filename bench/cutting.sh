@@ -60,14 +60,19 @@ make_movie entries -f lavfi -i "testsrc2=s=160x120:r=25" \
 
 # time_once KEY INPUTS COMMAND...: one run in a fresh $work/out; appends the wall time
 # (µs) to times[KEY], the processor time (µs) to cpu[KEY], and keeps the largest resident
-# set (KiB) in rss[KEY]. INPUTS (files, space separated) are read just before the run:
-# the machine may page out file data it has not seen used for a while.
+# set (KiB) in rss[KEY]. INPUTS (files, space separated) are dropped from the page cache
+# and read again just before the run, so every tool reads cached pages of the same kind:
+# a file just written sits in the cache differently from one read from disk, and copying
+# from it measured up to a quarter faster.
 declare -A times cpu rss
 time_once() {
     local key=$1 inputs=$2; shift 2
     local start end kb
     rm -rf "$work/out"; mkdir -p "$work/out"
     sync
+    local input
+    # shellcheck disable=SC2086
+    for input in $inputs; do dd if="$input" iflag=nocache count=0 status=none; done
     # shellcheck disable=SC2086
     cat $inputs >/dev/null
     start=$(date +%s%N)
