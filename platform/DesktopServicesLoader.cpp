@@ -2,13 +2,14 @@
 
 #include <cstddef>
 #include <dlfcn.h>
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
 namespace zendra {
 
 namespace {
 
-// Found next to the program: the program's run path names its own folder.
 constexpr const char* kModuleName = "libzendra-desktop.so";
 
 struct TDesktopModule {
@@ -16,6 +17,21 @@ struct TDesktopModule {
     int (*CreateGuid)(char*, std::size_t) = nullptr;
     std::string Error;
 };
+
+// The module sits next to the program. The program's run path says so as well, but a
+// run path is not followed when dlopen is wrapped (as sanitizers do), so the folder is
+// named outright where the system tells it.
+void* OpenModule()
+{
+    std::error_code error;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const auto path = program.parent_path() / kModuleName;
+        if (std::filesystem::exists(path, error))
+            return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
+    return ::dlopen(kModuleName, RTLD_NOW | RTLD_LOCAL);
+}
 
 template <typename T>
 T Symbol(void* handle, const char* name)
@@ -27,7 +43,7 @@ const TDesktopModule& Module()
 {
     static const TDesktopModule module = [] {
         TDesktopModule loaded;
-        void* handle = ::dlopen(kModuleName, RTLD_NOW | RTLD_LOCAL);
+        void* handle = OpenModule();
         if (!handle) {
             const char* error = ::dlerror();
             loaded.Error = error ? error : kModuleName;
