@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -61,18 +63,31 @@ protected:
         return lines;
     }
 
-    // Whether the trash below XDG_DATA_HOME records a file that came from path.
-    static bool InTrash(const std::string& path)
+    // Takes the file that came from path out of the trash; false when no trash holds it.
+    // The trash is below XDG_DATA_HOME, or on the file's own file system when that is
+    // another one (a temporary folder in memory, say).
+    static bool TakeFromTrash(const std::string& path)
     {
-        const char* dataHome = std::getenv("XDG_DATA_HOME");
-        const fs::path info = fs::path(dataHome ? dataHome : "") / "Trash" / "info";
-        if (!dataHome || !fs::is_directory(info))
-            return false;
-        for (const auto& entry : fs::directory_iterator(info)) {
-            std::ifstream in(entry.path());
-            for (std::string line; std::getline(in, line);)
-                if (line == "Path=" + path)
+        std::vector<fs::path> trashes;
+        if (const char* dataHome = std::getenv("XDG_DATA_HOME"))
+            trashes.push_back(fs::path(dataHome) / "Trash");
+        const std::string userTrash = ".Trash-" + std::to_string(getuid());
+        for (fs::path folder = fs::path(path).parent_path(); folder.has_relative_path(); folder = folder.parent_path())
+            trashes.push_back(folder / userTrash);
+        trashes.push_back(fs::path("/") / userTrash);
+        for (const auto& trash : trashes) {
+            std::error_code error;
+            for (const auto& entry : fs::directory_iterator(trash / "info", error)) {
+                std::ifstream in(entry.path());
+                bool found = false;
+                for (std::string line; std::getline(in, line);)
+                    found = found || line == "Path=" + path;
+                if (found) {
+                    fs::remove(trash / "files" / entry.path().stem(), error);
+                    fs::remove(entry.path(), error);
                     return true;
+                }
+            }
         }
         return false;
     }
@@ -153,9 +168,9 @@ TEST_F(CliJobsTest, ClipByFramesAndByTime)
     // An existing output is replaced only when the question is answered yes, and the old
     // one goes to the trash.
     EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start 0 --end 10 -o f.avi").Exit, 1);
-    EXPECT_FALSE(InTrash(PathOf("f.avi")));
+    EXPECT_FALSE(TakeFromTrash(PathOf("f.avi")));
     EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start 0 --end 10 -o f.avi -y").Exit, 0);
-    EXPECT_TRUE(InTrash(PathOf("f.avi")));
+    EXPECT_TRUE(TakeFromTrash(PathOf("f.avi")));
 
     EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start x --end 10 -o g.avi").Exit, 2);
     EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --end 10 -o g.avi").Exit, 2);
