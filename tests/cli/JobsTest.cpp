@@ -177,6 +177,23 @@ TEST_F(CliJobsTest, ClipByFramesAndByTime)
     EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start 0 --end 10 -o " + ShellQuote(Movie) + " -y").Exit, 1);
 }
 
+// An account without its data folder yet still gets a real trash, never a "files"
+// folder where the program runs.
+TEST_F(CliJobsTest, ReplacedOutputGoesToTheTrashWithoutADataFolder)
+{
+    ASSERT_EQ(Run("clip " + ShellQuote(Movie) + " --start 0 --end 10 -o f.avi").Exit, 0);
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string savedDataHome = saved ? saved : "";
+    ASSERT_EQ(setenv("XDG_DATA_HOME", PathOf("no-data-yet/share").c_str(), 1), 0);
+    EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start 0 --end 10 -o f.avi -y").Exit, 0);
+    EXPECT_TRUE(TakeFromTrash(PathOf("f.avi")));
+    if (saved)
+        setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
+    EXPECT_FALSE(fs::exists(PathOf("files")));
+}
+
 // The trash and GUID services are loaded only when needed: without them a clip still
 // works, and a split says what is missing instead of failing some other way.
 TEST_F(CliJobsTest, RunsThatNeedNoDesktopServicesWorkWithoutThem)
