@@ -7,6 +7,14 @@
 
 namespace zendra::cli {
 
+bool WantsByteProof(const std::vector<std::string>& args)
+{
+    for (const std::string& a : args)
+        if (a == "--verify")
+            return true;
+    return false;
+}
+
 std::optional<std::int32_t> ParseFrame(const std::string& text, long double frameRate)
 {
     if (text.empty())
@@ -17,7 +25,11 @@ std::optional<std::int32_t> ParseFrame(const std::string& text, long double fram
             const long double seconds = std::stold(text.substr(0, text.size() - 1), &used);
             if (used != text.size() - 1 || seconds < 0)
                 return std::nullopt;
-            return static_cast<std::int32_t>(std::nearbyint(static_cast<double>(seconds * frameRate)));
+            const long double frame = std::nearbyint(seconds * frameRate);
+            // Beyond the frame counter is no frame at all, not a wrapped-around one.
+            if (!(frame >= 0 && frame <= 2147483647.0L))
+                return std::nullopt;
+            return static_cast<std::int32_t>(frame);
         }
         const long value = std::stol(text, &used);
         if (used != text.size() || value < 0 || value > 2147483647L)

@@ -10,6 +10,9 @@
 
 namespace zendra::cli {
 
+// --verify: the jobs also prove every copied byte.
+bool WantsByteProof(const std::vector<std::string>& args);
+
 // Frames as the clip job counts them: 0 the beginning, N the N-th video frame; "65.4s"
 // is a time, turned into the frame shown at that instant.
 std::optional<std::int32_t> ParseFrame(const std::string& text, long double frameRate);

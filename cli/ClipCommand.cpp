@@ -14,7 +14,7 @@ int RunClip(const TArgs& args)
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (a == "-y" || a == "--yes")
+        if (a == "-y" || a == "--yes" || a == "--verify")
             continue;
         if (a == "--start" && hasValue)
             startText = args[++i];
@@ -51,6 +51,7 @@ int RunClip(const TArgs& args)
         return kExitFailed;
     TTerminalProgress progress(output);
     TJobHooks hooks;
+    hooks.VerifyBytes = WantsByteProof(args);
     hooks.Progress = [&](std::int32_t done, std::int32_t total) { progress.Show(done, total); };
     const bool written = RunClipRange(movieFile, *start, *end, output, hooks);
     progress.Finish();

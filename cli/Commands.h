@@ -18,6 +18,7 @@ int RunSplit(const TArgs& args);
 int RunJoin(const TArgs& args);
 int RunClip(const TArgs& args);
 int RunCompare(const TArgs& args);
+int RunVerify(const TArgs& args);
 
 // Prints "zendra-cli: " + text to stderr and returns kExitUsage.
 int UsageError(const std::string& text);

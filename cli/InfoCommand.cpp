@@ -108,6 +108,7 @@ void PrintJson(const TZendra& movie, const TMovieFacts& f)
               << ", \"duration\": " << JsonString(f.Duration) << ", \"entries\": " << f.Entries
               << ", \"keyframes\": " << f.KeyFrames << ", \"relative_index\": " << (f.Relative ? "true" : "false")
               << ", \"continues_past_first_riff\": " << (movie.HasExtendedRiff ? "true" : "false")
+              << ", \"left_out_entries\": " << movie.LeftOutEntries
               << ", \"is_part\": " << (movie.IsPart ? "true" : "false");
     if (movie.IsPart)
         std::cout << ", \"part_index\": " << r.PartIndex() << ", \"batch_identity\": " << JsonString(r.BatchIdentity())
@@ -127,6 +128,8 @@ void PrintText(const TZendra& movie, const TMovieFacts& f)
               << "Index entries:  " << f.Entries << "\n"
               << "Key frames:     " << f.KeyFrames << "\n"
               << "Index offsets:  " << (f.Relative ? "relative" : "absolute") << "\n";
+    if (movie.LeftOutEntries > 0)
+        std::cout << "Left out:       " << movie.LeftOutEntries << " index entries that name no chunk of the movie\n";
     if (movie.HasExtendedRiff)
         std::cout << "Note:           the movie continues past its first RIFF chunk (OpenDML); only the first is used\n";
     if (movie.IsPart) {

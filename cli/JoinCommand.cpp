@@ -26,7 +26,7 @@ int RunJoin(const TArgs& args)
     bool force = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "-y" || a == "--yes")
+        if (a == "-y" || a == "--yes" || a == "--verify")
             continue;
         if (a == "--force")
             force = true;
@@ -87,6 +87,7 @@ int RunJoin(const TArgs& args)
         return kExitFailed;
     TTerminalProgress progress(output);
     TJobHooks hooks;
+    hooks.VerifyBytes = WantsByteProof(args);
     hooks.Progress = [&](std::int32_t done, std::int32_t total) { progress.Show(done, total); };
     const bool joined = RunJoinParts(members.front().Path, rest, output, hooks);
     progress.Finish();

@@ -37,7 +37,7 @@ std::optional<int> ParseSplitArgs(const TArgs& args, TSplitOptions& o)
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (a == "-y" || a == "--yes")
+        if (a == "-y" || a == "--yes" || a == "--verify")
             continue;
         if ((a == "-m" || a == "--mode") && hasValue) {
             o.Mode = ParseMode(args[++i]);
@@ -105,6 +105,7 @@ int RunSplit(const TArgs& args)
     std::int32_t base = 0;
     std::int32_t maximum = 0;
     TJobHooks hooks;
+    hooks.VerifyBytes = WantsByteProof(args);
     hooks.Started = [&](std::int32_t max) { maximum = max; };
     hooks.ProgressBase = [&](std::int32_t b) { base = b; };
     hooks.Writing = [&](const std::string& name) {

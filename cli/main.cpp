@@ -22,10 +22,14 @@ const char* kHelp =
     "Usage: zendra-cli COMMAND ...\n"
     "Cuts AVI movies without re-encoding.\n\n"
     "  info MOVIE [--index] [--json]        frame count, rate, codec, index and part record\n"
-    "  split MOVIE [-m optimal|median|smallest|custom] [-n PARTS] [-o FOLDER] [-b BASENAME] [-y]\n"
-    "  join PART... -o OUTPUT [-y] [--force]\n"
-    "  clip MOVIE --start F --end F -o OUTPUT [-y]\n"
-    "  compare A B                          compares two files block by block\n\n"
+    "  split MOVIE [-m optimal|median|smallest|custom] [-n PARTS] [-o FOLDER] [-b BASENAME] [-y] [--verify]\n"
+    "  join PART... -o OUTPUT [-y] [--force] [--verify]\n"
+    "  clip MOVIE --start F --end F -o OUTPUT [-y] [--verify]\n"
+    "  compare A B                          compares two files block by block\n"
+    "  verify FILE [--source MOVIE]         reads an AVI back and proves its structure;\n"
+    "                                       with --source, that every chunk is one of MOVIE's\n\n"
+    "Every output is read back and proven before it takes its name; --verify also compares\n"
+    "every copied chunk byte for byte with the chunk it came from.\n"
     "Frames: 0 is the beginning, N the N-th video frame; a time may be given as seconds, e.g. 65.4s.\n"
     "Exit status: 0 success, 1 the job failed or was refused, 2 usage error.\n";
 
@@ -42,7 +46,7 @@ int main(int argc, char** argv)
         return kExitOk;
     }
     const std::map<std::string, int (*)(const TArgs&)> commands = {
-        {"info", RunInfo}, {"split", RunSplit}, {"join", RunJoin}, {"clip", RunClip}, {"compare", RunCompare}};
+        {"info", RunInfo}, {"split", RunSplit}, {"join", RunJoin}, {"clip", RunClip}, {"compare", RunCompare}, {"verify", RunVerify}};
     const auto found = commands.find(command);
     if (found == commands.end())
         return UsageError("unknown command '" + command + "'");

@@ -1,6 +1,9 @@
 #include "common/FileHelpers.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -154,6 +157,20 @@ bool SameFile(const std::string& a, const std::string& b)
 {
     std::error_code ec;
     return fs::equivalent(a, b, ec) && !ec;
+}
+
+}  // namespace zendra
+
+namespace zendra {
+
+std::string CanNotOpenText(const std::string& path)
+{
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    const int reason = errno;
+    if (file)
+        std::fclose(file);
+    return "Can not open " + path + ": " + (reason != 0 ? std::strerror(reason) : "it is not a readable file");
 }
 
 }  // namespace zendra

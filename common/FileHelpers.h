@@ -24,6 +24,8 @@ std::string Trim(const std::string& text);
 std::int64_t FileSizeOf(const std::string& path);
 // Names (without folder) of the regular files in folder whose extension is ext, ignoring case.
 std::vector<std::string> ListFilesWithExt(const std::string& folder, const std::string& ext);
+// "Can not open NAME: " and the system's reason, for a file that can not be opened for reading.
+std::string CanNotOpenText(const std::string& path);
 // Both paths name the same existing file (also through links or different spellings).
 bool SameFile(const std::string& a, const std::string& b);
 

@@ -68,10 +68,17 @@ struct IndexEntry {
 };
 static_assert(sizeof(IndexEntry) == 16, "index entries are held as 16-byte blocks");
 
-// A video entry has "d" as the third character of its chunk id ("00dc", "00db").
+// A video chunk has "d" as the third character of its id ("00dc", "00db"); DV type-1
+// chunks, whole frames with their sound, are written "00__" by some capture tools.
+inline bool IsVideoChunkId(std::uint32_t id)
+{
+    const std::uint32_t kind = (id >> 16) & 0xFFFF;
+    return (kind & 0xFF) == 'd' || kind == ('_' | ('_' << 8));
+}
+
 inline bool IsVideoEntry(const IndexEntry& e)
 {
-    return ((e.ChunkId >> 16) & 0xFF) == 'd';
+    return IsVideoChunkId(e.ChunkId);
 }
 
 inline bool IsKeyEntry(const IndexEntry& e)

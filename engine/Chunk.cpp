@@ -185,15 +185,19 @@ bool TStrhChunk::ReadRecord(TBinaryFile& file)
     const std::string kind = FourCCToText(Header.fccType);
     if (kind == "auds")
         Type = ctAudioHeader;
-    else if (kind == "vids")
+    // DV type-1 ("iavs") interleaves picture and sound in one stream of whole DV frames:
+    // it is cut as video.
+    else if (kind == "vids" || kind == "iavs")
         Type = ctVideoHeader;
     return true;
 }
 
 bool TVidStrfChunk::ReadRecord(TBinaryFile& file)
 {
-    std::uint8_t bytes[TBitmapInfoRecord::kSize];
-    if (file.Read(bytes, sizeof bytes) != sizeof bytes)
+    // A DV type-1 format is shorter than a bitmap info header; what it lacks reads as zero.
+    std::uint8_t bytes[TBitmapInfoRecord::kSize] = {};
+    const std::size_t count = Size < sizeof bytes ? Size : sizeof bytes;
+    if (file.Read(bytes, count) != count)
         return false;
     Format = TBitmapInfoRecord::Decode(bytes);
     Type = ctVideoFormat;

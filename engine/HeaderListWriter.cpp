@@ -30,9 +30,11 @@ public:
             const std::uint32_t id = GetU32(head);
             const std::uint32_t size = GetU32(head + 4);
             const std::int64_t data = at + 8;
-            const std::int64_t end = data + size + (size & 1);
             if (data + size > to)
                 break;  // a chunk that does not fit its list: the rest goes as it is
+            // Some muxers size a list without the pad byte of its odd last child: that byte
+            // is the list's own pad, written by the parent, so a child stops at its list's end.
+            const std::int64_t end = std::min(data + size + (size & 1), to);
             if (id == MakeFourCC('L', 'I', 'S', 'T') && size >= 4 && depth < kMaxPatchDepth) {
                 if (!Raw(at, 12) || !CopyRegion(data + 4, data + size, depth + 1) || !Raw(data + size, end - data - size))
                     return false;
@@ -45,7 +47,7 @@ public:
             } else if (!CopyPatched(at, id, size, end)) {
                 return false;
             }
-            at = std::min(end, to);
+            at = end;
         }
         return Raw(at, to - at);
     }
@@ -62,7 +64,8 @@ private:
             return 0;
         if (id == MakeFourCC('s', 't', 'r', 'h') && !FVideoHeaderDone && size >= 36) {
             std::uint8_t type[4];
-            if (FInput.Seek(data) && FInput.Read(type, 4) == 4 && GetU32(type) == MakeFourCC('v', 'i', 'd', 's')) {
+            if (FInput.Seek(data) && FInput.Read(type, 4) == 4 &&
+                (GetU32(type) == MakeFourCC('v', 'i', 'd', 's') || GetU32(type) == MakeFourCC('i', 'a', 'v', 's'))) {
                 FVideoHeaderDone = true;
                 return 32;
             }

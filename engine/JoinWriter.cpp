@@ -1,7 +1,10 @@
 // Puts the parts of one split run back together into a single AVI file.
+#include <algorithm>
+
 #include "common/FileHelpers.h"
 #include "engine/ChunkCopier.h"
 #include "engine/OutputFile.h"
+#include "engine/OutputVerifier.h"
 #include "engine/Zendra.h"
 #include "platform/Platform.h"
 
@@ -36,36 +39,57 @@ bool TZendra::Join(const std::string& name, const std::vector<std::string>& memb
         return false;
 
     ProcessMessages();
-    auto output = TBinaryFile::Create(name);
+    const std::string temporary = TemporaryOutputName(name);
+    auto output = TBinaryFile::Create(temporary);
     if (!output)
         throw EZendraError("Can not create file " + name);
     std::vector<std::unique_ptr<TZendra>> engines;
+    TChunkOrigins origins;
+    FOrigins = VerifyBytes ? &origins : nullptr;
+    TVerifyRequest request;
     bool complete = false;
     try {
-        complete = JoinInto(*output, name, members, engines);
+        complete = JoinInto(*output, name, members, engines, request);
     } catch (...) {
+        FOrigins = nullptr;
         output->Close();
         engines.clear();
-        if (Cancelled)
-            RecycleFile(name);
-        else
+        if (Cancelled) {
+            TrashBrokenOffOutput(temporary, name);
+        } else {
+            DiscardOutput(temporary);
             ShowMessage("Fail to produce " + name);
+        }
         throw;
     }
+    FOrigins = nullptr;
     if (!output->Close())
         complete = false;
-    engines.clear();
-    if (Cancelled)
-        RecycleFile(name);
-    else if (!complete)
+    output.reset();
+    if (Cancelled) {
+        engines.clear();
+        TrashBrokenOffOutput(temporary, name);
+        return complete;
+    }
+    if (!complete) {
+        engines.clear();
+        DiscardOutput(temporary);
         ShowMessage("Fail to produce " + name);
-    return complete;
+        return false;
+    }
+    request.Origins = VerifyBytes ? &origins : nullptr;
+    // The members stay open until their bytes are compared.
+    const bool proven = ProveAndPutInPlace(temporary, name, request);
+    engines.clear();
+    return proven;
 }
 
 bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::vector<std::string>& members,
-                       std::vector<std::unique_ptr<TZendra>>& engines)
+                       std::vector<std::unique_ptr<TZendra>>& engines, TVerifyRequest& request)
 {
-    std::uint32_t total = static_cast<std::uint32_t>(FrameCount);
+    // Frames as the members' indexes hold them: a header that counts otherwise does not
+    // make the joined file's headers disagree with its index.
+    std::uint32_t total = static_cast<std::uint32_t>(VideoFrameCount());
     std::vector<TJoinPart> parts = {{this, SkipCount(*this), SkipCount(*this)}};
     for (const std::string& path : members) {
         ProcessMessages();
@@ -82,7 +106,7 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
             ShowMessage("Can not locate member file " + path);
             return false;
         }
-        total += static_cast<std::uint32_t>(member.FrameCount);
+        total += static_cast<std::uint32_t>(member.VideoFrameCount());
         parts.push_back({&member, SkipCount(member), SkipCount(member)});
     }
 
@@ -93,7 +117,7 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
     CheckOutputSize(name, predicted);
 
     std::int64_t moviSizePos = 0;
-    if (!WriteMovieHead(output, total, nullptr, true, moviSizePos))
+    if (!WriteMovieHead(output, total, nullptr, moviSizePos))
         return false;
 
     FJoinTotal = total;
@@ -122,10 +146,15 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
     if (!BeginIndex(output, moviSizePos, moviSize, indexDataPos))
         return false;
     const std::uint32_t base = PartRecord.RelativeIndex() == 1 ? static_cast<std::uint32_t>(moviSizePos + 4) : 0;
-    for (const TJoinPart& part : parts)
+    std::uint64_t entries = 0;
+    for (const TJoinPart& part : parts) {
         if (!WriteIndexEntries(output, part.Engine->Index, static_cast<std::size_t>(part.Skip),
                                static_cast<std::size_t>(part.CopiedEnd), base))
             return false;
+        entries += static_cast<std::uint64_t>(std::max(0, part.CopiedEnd - part.Skip));
+    }
+    request.Frames = total;
+    request.EntryCount = entries;
     return FinishMovie(output, moviSizePos, moviSize, indexDataPos);
 }
 
@@ -153,6 +182,8 @@ bool TZendra::CopyMovieChunks(TZendra& part, std::int32_t from, TBinaryFile& out
                         " Size=" + std::to_string(e.Length));
             return false;
         }
+        if (FOrigins)
+            FOrigins->Add(*part.File, source);
         e.Offset = static_cast<std::uint32_t>(copier.Position());
         if (!copier.Add(source, bytes))
             return false;

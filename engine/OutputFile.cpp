@@ -1,18 +1,16 @@
 #include "engine/OutputFile.h"
 
 #include <cctype>
+#include <filesystem>
 
 #include "common/FileHelpers.h"
+#include "engine/OutputVerifier.h"
 #include "platform/Platform.h"
 
 namespace zendra {
 
 bool PrepareOutputFile(const std::string& name, bool reportFolderFailure)
 {
-    if (FileExists(name) && !RecycleFile(name)) {
-        ShowMessage("File " + name + " is in use");
-        return false;
-    }
     const std::string folder = ExtractFileDir(name);
     if (!folder.empty() && !DirectoryExists(folder)) {
         if (Confirm("Folder " + folder + " does not exists. Create it?", TButtons::OKCancel) != TAnswer::OK)
@@ -23,6 +21,57 @@ bool PrepareOutputFile(const std::string& name, bool reportFolderFailure)
         }
     }
     return true;
+}
+
+std::string TemporaryOutputName(const std::string& name)
+{
+    const std::string folder = ExtractFileDir(name);
+    return (folder.empty() ? std::string() : IncludeTrailingSeparator(folder)) + "." + ExtractFileName(name) +
+           ".zendra-partial";
+}
+
+bool PutOutputInPlace(const std::string& temporary, const std::string& name)
+{
+    if (FileExists(name) && !RecycleFile(name)) {
+        ShowMessage("File " + name + " is in use");
+        return false;
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, name, error);
+    if (error) {
+        ShowMessage("Can not write " + name + ": " + error.message());
+        return false;
+    }
+    return true;
+}
+
+void DiscardOutput(const std::string& temporary)
+{
+    std::error_code error;
+    std::filesystem::remove(temporary, error);
+}
+
+bool ProveAndPutInPlace(const std::string& temporary, const std::string& name, const TVerifyRequest& request)
+{
+    const TVerifyReport report = VerifyAviFile(temporary, request);
+    if (!report.Failure.empty()) {
+        DiscardOutput(temporary);
+        ShowMessage("Verification failed for " + name + ": " + report.Failure);
+        return false;
+    }
+    if (!PutOutputInPlace(temporary, name)) {
+        DiscardOutput(temporary);
+        return false;
+    }
+    return true;
+}
+
+void TrashBrokenOffOutput(const std::string& temporary, const std::string& name)
+{
+    if (PutOutputInPlace(temporary, name))
+        RecycleFile(name);
+    else
+        DiscardOutput(temporary);
 }
 
 void CheckOutputSize(const std::string& name, std::uint64_t predictedSize)

@@ -11,11 +11,29 @@
 
 namespace zendra {
 
-// Moves an existing file of that name to the trash and makes sure its folder exists,
-// asking before creating it. False (after its message, if any) when the output can
-// not be written. Where a failed folder creation is not reported, the writer goes on
-// and fails when it creates the file.
+// Makes sure the output's folder exists, asking before creating it. False (after its
+// message, if any) when the output can not be written. Where a failed folder creation is
+// not reported, the writer goes on and fails when it creates the file.
 bool PrepareOutputFile(const std::string& name, bool reportFolderFailure);
+
+// An output is written under this name in its own folder, so that nothing stands under
+// the output's name before the file is complete and proven.
+std::string TemporaryOutputName(const std::string& name);
+
+// Moves an existing file of that name to the trash, then puts the temporary file in its
+// place. False, after "File NAME is in use", when the old file can not be moved away.
+bool PutOutputInPlace(const std::string& temporary, const std::string& name);
+
+// Removes a temporary output that will not be put in place.
+void DiscardOutput(const std::string& temporary);
+
+// Reads the temporary output back and proves it; puts it in place only then. False after
+// "Verification failed for NAME: ..." (the temporary file removed) or a failed placing.
+struct TVerifyRequest;
+bool ProveAndPutInPlace(const std::string& temporary, const std::string& name, const TVerifyRequest& request);
+
+// A job broken off keeps its output only in the trash: it goes there under its own name.
+void TrashBrokenOffOutput(const std::string& temporary, const std::string& name);
 
 // Raises an error when the output would be 2 GiB or more: 32-bit sizes can not hold it.
 void CheckOutputSize(const std::string& name, std::uint64_t predictedSize);

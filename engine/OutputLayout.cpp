@@ -5,18 +5,29 @@
 
 namespace zendra {
 
+namespace {
+
+// Chunks of the input's top level that an output copies as they are. An output holds its
+// own header list, movi, idx1 and part record, whatever order the input had them in.
+bool CopiedAsItIs(const TChunk* chunk, const TChunk* headerList, const TChunk* movieList, const TChunk* index)
+{
+    return chunk != headerList && chunk != movieList && chunk != index && chunk->Type != ctPartRecord;
+}
+
+}  // namespace
+
 std::uint64_t TZendra::FixedOutputSize() const
 {
     // RIFF header, header list, movi and idx1 headers, and the other top-level chunks.
     std::uint64_t size = 12 + 8 + std::uint64_t{HeaderList->Size} + (HeaderList->Size & 1) + 12 + 8;
     for (int i = 0; i < ChildCount(); ++i)
-        if (Child(i) != HeaderList && Child(i) != MovieList && Child(i) != IndexChunk)
+        if (CopiedAsItIs(Child(i), HeaderList, MovieList, IndexChunk))
             size += 8 + std::uint64_t{Child(i)->Size} + (Child(i)->Size & 1);
     return size;
 }
 
 bool TZendra::WriteMovieHead(TBinaryFile& output, std::uint32_t frames, const TPartRecord* record,
-                             bool dropPartRecords, std::int64_t& moviSizePos)
+                             std::int64_t& moviSizePos)
 {
     if (!WriteFourCC(output, "RIFF") || !WriteSize(output, Size) || !WriteFourCC(output, "AVI "))
         return false;
@@ -26,9 +37,7 @@ bool TZendra::WriteMovieHead(TBinaryFile& output, std::uint32_t frames, const TP
         WritePartRecord(output, *record);
     for (int i = 0; i < MovieList->PositionInParent; ++i) {
         TChunk* chunk = Child(i);
-        if (chunk == HeaderList || (dropPartRecords && chunk->Type == ctPartRecord))
-            continue;
-        if (!chunk->WriteChunk(output, true))
+        if (CopiedAsItIs(chunk, HeaderList, MovieList, IndexChunk) && !chunk->WriteChunk(output, true))
             return false;
     }
     if (!WriteFourCC(output, "LIST"))
@@ -51,8 +60,8 @@ bool TZendra::FinishMovie(TBinaryFile& output, std::int64_t moviSizePos, std::ui
                           std::int64_t indexDataPos)
 {
     const auto indexSize = static_cast<std::uint32_t>(output.Position() - indexDataPos);
-    for (int i = IndexChunk->PositionInParent + 1; i < ChildCount(); ++i)
-        if (!Child(i)->WriteChunk(output, true))
+    for (int i = MovieList->PositionInParent + 1; i < ChildCount(); ++i)
+        if (CopiedAsItIs(Child(i), HeaderList, MovieList, IndexChunk) && !Child(i)->WriteChunk(output, true))
             return false;
     return CompleteSizes(output, moviSizePos, moviSize, indexDataPos - 4, indexSize);
 }

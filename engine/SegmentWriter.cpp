@@ -2,6 +2,7 @@
 #include "common/FileHelpers.h"
 #include "engine/ChunkCopier.h"
 #include "engine/OutputFile.h"
+#include "engine/OutputVerifier.h"
 #include "engine/Zendra.h"
 #include "platform/Platform.h"
 
@@ -15,7 +16,44 @@ std::string ReadFailureText(std::int64_t position, std::int64_t filePos, std::ui
            " Size=" + std::to_string(length);
 }
 
+// Gives the index back the input's offsets once a writer has replaced them with the output's,
+// so the same engine can write the next part.
+class TIndexOffsetsKeeper {
+public:
+    TIndexOffsetsKeeper(std::vector<IndexEntry>& index, std::int32_t lead, std::int32_t start, std::int32_t end)
+        : FIndex(index), FLead(lead), FStart(start)
+    {
+        for (std::int32_t i = 0; i < lead; ++i)
+            FOffsets.push_back(index[static_cast<std::size_t>(i)].Offset);
+        for (std::int32_t i = start; i <= end; ++i)
+            FOffsets.push_back(index[static_cast<std::size_t>(i)].Offset);
+    }
+    ~TIndexOffsetsKeeper()
+    {
+        std::size_t k = 0;
+        for (std::int32_t i = 0; i < FLead; ++i)
+            FIndex[static_cast<std::size_t>(i)].Offset = FOffsets[k++];
+        for (std::size_t i = static_cast<std::size_t>(FStart); k < FOffsets.size(); ++i)
+            FIndex[i].Offset = FOffsets[k++];
+    }
+    TIndexOffsetsKeeper(const TIndexOffsetsKeeper&) = delete;
+    TIndexOffsetsKeeper& operator=(const TIndexOffsetsKeeper&) = delete;
+
+private:
+    std::vector<IndexEntry>& FIndex;
+    std::int32_t FLead;
+    std::int32_t FStart;
+    std::vector<std::uint32_t> FOffsets;
+};
+
 }  // namespace
+
+void TZendra::CheckCuttable() const
+{
+    if (HasExtendedRiff)
+        throw EZendraError(MovieFile + " continues past its first RIFF chunk (an OpenDML movie of 1 GiB or more). "
+                           "Only movies held in one RIFF chunk can be cut without losing their end.");
+}
 
 bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecord* record, std::int32_t end)
 {
@@ -32,9 +70,7 @@ bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecor
     const std::int32_t frames = CountVideoFrames(start, end);
     if (frames <= 0)
         throw EZendraError("SaveToFile frame count is zero");
-    if (HasExtendedRiff)
-        throw EZendraError(MovieFile + " continues past its first RIFF chunk (an OpenDML movie of 1 GiB or more). "
-                           "Only movies held in one RIFF chunk can be cut without losing their end.");
+    CheckCuttable();
     if (SameFile(name, MovieFile))
         throw EZendraError("Can not write " + name + ": it is the movie being read.");
 
@@ -42,6 +78,10 @@ bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecor
     if (start > 0)
         while (lead < count && !IsVideoEntry(Index[static_cast<std::size_t>(lead)]))
             ++lead;
+    if (record && lead > kMaxLeadCount)
+        throw EZendraError("Can not write " + name + ": it would begin with " + std::to_string(lead) +
+                           " sound chunks ahead of its first frame, more than a part record can count (" +
+                           std::to_string(kMaxLeadCount) + ").");
 
     // Everything but the chunks is the input's, so the output's size is known up front.
     std::uint64_t predicted = FixedOutputSize() + 16 * std::uint64_t(lead + end - start + 1);
@@ -61,33 +101,45 @@ bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecor
             record->SetRelativeIndex(1);
     }
 
-    auto output = TBinaryFile::Create(name);
+    const std::string temporary = TemporaryOutputName(name);
+    auto output = TBinaryFile::Create(temporary);
     if (!output)
         throw EZendraError("Can not create file " + name);
+    TIndexOffsetsKeeper keeper(Index, lead, start, end);
+    TChunkOrigins origins;
     bool complete = false;
     try {
-        complete = WriteSegment(*output, start, end, lead, frames, record);
+        complete = WriteSegment(*output, start, end, lead, frames, record, VerifyBytes ? &origins : nullptr);
     } catch (...) {
         output->Close();
+        DiscardOutput(temporary);
         ShowMessage("Fail to produce " + name);
         throw;
     }
     if (!output->Close())
         complete = false;
+    output.reset();
     if (!complete) {
+        DiscardOutput(temporary);
         ShowMessage("Fail to produce " + name);
         return false;
     }
-    if (Cancelled)
-        RecycleFile(name);
-    return true;
+    if (Cancelled) {
+        TrashBrokenOffOutput(temporary, name);
+        return true;
+    }
+    TVerifyRequest request;
+    request.Frames = static_cast<std::uint32_t>(frames);
+    request.EntryCount = static_cast<std::uint64_t>(lead) + static_cast<std::uint64_t>(end - start + 1);
+    request.Origins = VerifyBytes ? &origins : nullptr;
+    return ProveAndPutInPlace(temporary, name, request);
 }
 
 bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t end, std::int32_t lead,
-                           std::int32_t frames, const TPartRecord* record)
+                           std::int32_t frames, const TPartRecord* record, TChunkOrigins* origins)
 {
     std::int64_t moviSizePos = 0;
-    if (!WriteMovieHead(output, static_cast<std::uint32_t>(frames), record, false, moviSizePos))
+    if (!WriteMovieHead(output, static_cast<std::uint32_t>(frames), record, moviSizePos))
         return false;
 
     const std::uint32_t base = IndexBase();
@@ -101,11 +153,12 @@ bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t
             ShowMessage(ReadFailureText(i, from, e.Length));
             return false;
         }
+        if (origins)
+            origins->Add(*File, from);
         e.Offset = static_cast<std::uint32_t>(copier.Position());
         if (!copier.Add(from, e.Length + 8) || ((e.Length & 1) && !copier.AddZero()))
             return false;
     }
-
     std::int32_t written = 0;  // video frames
     std::int32_t copied = 0;   // entries
     while (start + copied <= end) {
@@ -130,6 +183,8 @@ bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t
             ShowMessage(ReadFailureText(start + copied, from, e.Length));
             return false;
         }
+        if (origins)
+            origins->Add(*File, from);
         e.Offset = static_cast<std::uint32_t>(copier.Position());
         if (!copier.Add(from, bytes))
             return false;

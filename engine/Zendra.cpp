@@ -103,10 +103,12 @@ bool TZendra::LoadIndex()
     if constexpr (std::endian::native != std::endian::little)
         for (IndexEntry& e : Index)
             e = IndexEntry::Decode(reinterpret_cast<const std::uint8_t*>(&e));
+    FRelativeIndex = ResolveIndexBase();
+    LeaveOutUnresolvedEntries();
+    MarkIntraOnlyKeyFrames();
     std::int64_t videoCount = 0;
     for (const IndexEntry& e : Index)
         videoCount += IsVideoEntry(e);
-    FRelativeIndex = !Index.empty() && Index.front().Offset < MovieList->DataPosition;
     if (videoCount >= static_cast<std::uint32_t>(FrameCount))
         return true;
     ShowMessage("Index number (" + std::to_string(videoCount) + ") is different than frame number in header (" +

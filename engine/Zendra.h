@@ -13,6 +13,13 @@
 
 namespace zendra {
 
+struct TChunkOrigins;
+struct TVerifyRequest;
+
+// The part record counts lead entries and part numbers in 16 bits.
+constexpr std::int32_t kMaxLeadCount = 65535;
+constexpr std::int32_t kMaxPartNumber = 65535;
+
 class TZendra : public TChunk {
 public:
     using TProgressEvent = std::function<void(std::int32_t done, std::int32_t total)>;
@@ -33,6 +40,8 @@ public:
     // Position of the first index entry whose chunk lies outside the file, or -1.
     std::int32_t FirstEntryOutsideFile() const;
     bool IsOpen() const { return FInput != nullptr; }
+    // Streams the header list describes (its strl lists).
+    int StreamCount() const;
     std::int64_t InputSize() const;
 
     // --- split planning
@@ -50,6 +59,8 @@ public:
     std::int32_t VideoFrameCount() const;
 
     // --- writers
+    // Raises the reason when this movie can not be cut (it goes on past its first RIFF).
+    void CheckCuttable() const;
     bool SaveToFile(const std::string& name, std::int32_t start, TPartRecord* record, std::int32_t end);
     bool WriteHeaderList(TBinaryFile& output, std::uint32_t frameCount);
     void WritePartRecord(TBinaryFile& output, const TPartRecord& record);
@@ -78,25 +89,35 @@ public:
     bool Cancelled = false;
     // The movie goes on in further RIFF chunks (OpenDML "AVIX") that this engine does not read.
     bool HasExtendedRiff = false;
+    // Index entries that name no chunk of the movie (a dummy entry, a stream the file does
+    // not have, a position in the headers): left out of the index when it is loaded.
+    std::int32_t LeftOutEntries = 0;
+    // Checked by reading back every output before it is put in place; the byte-for-byte
+    // proof of the copied chunks costs a second read of both files.
+    bool VerifyBytes = false;
 
 private:
     // Shared by the writers: the output around its movi data.
     std::uint64_t FixedOutputSize() const;
-    bool WriteMovieHead(TBinaryFile& output, std::uint32_t frames, const TPartRecord* record, bool dropPartRecords,
+    bool WriteMovieHead(TBinaryFile& output, std::uint32_t frames, const TPartRecord* record,
                         std::int64_t& moviSizePos);
     bool BeginIndex(TBinaryFile& output, std::int64_t moviSizePos, std::uint32_t& moviSize, std::int64_t& indexDataPos);
     bool FinishMovie(TBinaryFile& output, std::int64_t moviSizePos, std::uint32_t moviSize, std::int64_t indexDataPos);
     bool WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t end, std::int32_t lead,
-                      std::int32_t frames, const TPartRecord* record);
+                      std::int32_t frames, const TPartRecord* record, TChunkOrigins* origins);
     bool JoinInto(TBinaryFile& output, const std::string& name, const std::vector<std::string>& members,
-                  std::vector<std::unique_ptr<TZendra>>& engines);
+                  std::vector<std::unique_ptr<TZendra>>& engines, TVerifyRequest& request);
     bool ReadMainHeader();
     bool LoadIndex();
+    bool ResolveIndexBase();
+    void LeaveOutUnresolvedEntries();
+    void MarkIntraOnlyKeyFrames();
     void CheckExtendedRiff();
     std::unique_ptr<TBinaryFile> FInput;
     bool FRelativeIndex = false;  // as loaded: the writers change the offsets in memory
     std::uint32_t FJoinTotal = 0;
     std::uint32_t FJoinFrames = 0;
+    TChunkOrigins* FOrigins = nullptr;  // set while a join copies, to prove its bytes
 };
 
 // The file name without folder and extension; a text without extension comes back unchanged.

@@ -6,6 +6,7 @@
 
 #include "common/FileHelpers.h"
 #include "common/TextHelpers.h"
+#include "engine/OutputVerifier.h"
 #include "platform/Platform.h"
 
 namespace zendra {
@@ -64,6 +65,23 @@ bool PrepareSplitFolder(const std::string& folder, const std::string& movieFile)
     return true;
 }
 
+// A part record numbers parts and counts lead entries in 16 bits: more would be cut short
+// and the parts would join in the wrong order.
+void CheckSplitLimits(const TZendra& movie, const std::vector<std::int32_t>& starts)
+{
+    movie.CheckCuttable();
+    if (static_cast<std::int64_t>(starts.size()) > kMaxPartNumber)
+        throw EZendraError("Can not split " + movie.MovieFile + " into " + std::to_string(starts.size()) +
+                           " parts: a split run numbers at most " + std::to_string(kMaxPartNumber) + " parts.");
+    std::int32_t lead = 0;
+    while (lead < static_cast<std::int32_t>(movie.Index.size()) && !IsVideoEntry(movie.Index[static_cast<std::size_t>(lead)]))
+        ++lead;
+    if (starts.size() > 1 && lead > kMaxLeadCount)
+        throw EZendraError("Can not split " + movie.MovieFile + ": it begins with " + std::to_string(lead) +
+                           " sound chunks ahead of its first frame, more than a part can count (" +
+                           std::to_string(kMaxLeadCount) + ").");
+}
+
 }  // namespace
 
 std::int32_t SplitTarget(const TZendra& movie, int mode, std::int32_t partCount)
@@ -95,6 +113,14 @@ TSplitResult RunSplitParts(const std::string& movieFile, const std::vector<std::
         ShowMessage("Can not proceed. the Output folder name is empty.");
         return result;
     }
+    // Every check that can refuse the job comes before anything is made.
+    TZendra movie(movieFile, hooks.Progress);
+    if (!movie.IsOpen()) {
+        ShowMessage(CanNotOpenText(movieFile));
+        return result;
+    }
+    CheckSplitLimits(movie, starts);
+    movie.VerifyBytes = hooks.VerifyBytes;
     if (!PrepareSplitFolder(folder, movieFile))
         return result;
 
@@ -106,9 +132,8 @@ TSplitResult RunSplitParts(const std::string& movieFile, const std::vector<std::
     record.SetBatchIdentity(NewGuidText());
     if (hooks.Started)
         hooks.Started(entryCount);
+    TCurrentEngine current(hooks, &movie);
     for (std::size_t r = 1; r <= starts.size(); ++r) {
-        TZendra part(movieFile, hooks.Progress);
-        TCurrentEngine current(hooks, &part);
         const std::string name = IncludeTrailingSeparator(folder) + baseName +
                                  IntToZeroPadded(static_cast<std::int32_t>(r), 5) + ".avi";
         if (hooks.Writing)
@@ -118,9 +143,15 @@ TSplitResult RunSplitParts(const std::string& movieFile, const std::vector<std::
         const auto [start, end] = PartRange(starts, r);
         if (hooks.ProgressBase)
             hooks.ProgressBase(start);
-        if (!part.SaveToFile(name, start, &record, end) || part.Cancelled)
+        if (!movie.SaveToFile(name, start, &record, end) || movie.Cancelled)
             return result;
         result.Written.push_back(name);
+    }
+    // Each part was proven as it was written; the run as a whole is proven at its end.
+    const std::string problem = VerifySplitRun(result.Written);
+    if (!problem.empty()) {
+        ShowMessage("Verification failed for " + folder + ": " + problem);
+        return result;
     }
     result.Finished = true;
     return result;
@@ -142,6 +173,17 @@ bool RunClipRange(const std::string& movieFile, std::int32_t startFrame, std::in
     if (hooks.Writing)
         hooks.Writing(outputName);
     TZendra movie(movieFile, hooks.Progress);
+    if (!movie.IsOpen()) {
+        ShowMessage(CanNotOpenText(movieFile));
+        return false;
+    }
+    const std::int32_t last = movie.VideoFrameCount();
+    if (startFrame > last) {
+        ShowMessage("The starting frame " + std::to_string(startFrame) + " is beyond the last frame " +
+                    std::to_string(last) + " of " + movieFile + ".");
+        return false;
+    }
+    movie.VerifyBytes = hooks.VerifyBytes;
     TCurrentEngine current(hooks, &movie);
     ProcessMessages();
     const auto [start, end] = ClipRange(movie, startFrame, endFrame);
@@ -171,6 +213,11 @@ bool RunJoinParts(const std::string& firstPart, const std::vector<std::string>& 
     if (hooks.Writing)
         hooks.Writing(outputName);
     TZendra first(firstPart, hooks.Progress);
+    if (!first.IsOpen()) {
+        ShowMessage(CanNotOpenText(firstPart));
+        return false;
+    }
+    first.VerifyBytes = hooks.VerifyBytes;
     TCurrentEngine current(hooks, &first);
     return first.Join(outputName, members) && !first.Cancelled;
 }

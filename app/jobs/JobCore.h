@@ -19,6 +19,8 @@ struct TJobHooks {
     std::function<void(std::int32_t base)> ProgressBase;
     std::function<void(TZendra* engine)> CurrentEngine;  // Break reaches the job here
     TZendra::TProgressEvent Progress;
+    // Not a hook but the one option every job shares: prove copied bytes, not only structure.
+    bool VerifyBytes = false;
 };
 
 struct TSplitResult {

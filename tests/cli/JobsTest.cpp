@@ -225,5 +225,65 @@ TEST_F(CliJobsTest, UnusableMoviesAreRefused)
     EXPECT_EQ(Run("frobnicate").Exit, 2);
 }
 
+
+TEST_F(CliJobsTest, VerifyProvesOutputsAndNamesWhatIsWrongWithDamagedOnes)
+{
+    ASSERT_EQ(Run("clip " + ShellQuote(Movie) + " --start 30 --end 80 -o c.avi --verify").Exit, 0);
+    const TJobRun good = Run("verify c.avi --source " + ShellQuote(Movie));
+    EXPECT_EQ(good.Exit, 0) << good.Err;
+    EXPECT_NE(good.Out.find("c.avi: verified"), std::string::npos);
+
+    const TBytes bytes = ReadFileBytes(PathOf("c.avi"));
+    TZendra clip(PathOf("c.avi"));
+    const IndexEntry& e = clip.Index[clip.Index.size() / 2];
+    auto expectFailure = [&](TBytes damaged, const std::string& name, const std::string& arguments) {
+        WriteFileBytes(PathOf(name), damaged);
+        const TJobRun run = Run("verify " + name + arguments);
+        EXPECT_EQ(run.Exit, 1) << name;
+        EXPECT_EQ(run.Err.rfind("Verification failed for " + name + ": ", 0), 0u) << run.Err;
+    };
+    TBytes flipped = bytes;
+    flipped[clip.IndexBase() + e.Offset + 8 + e.Length / 2] ^= 0x01;
+    expectFailure(flipped, "flipped.avi", " --source " + ShellQuote(Movie));
+    TBytes resized = bytes;
+    PutU32(&resized[4], GetU32(&bytes[4]) - 16);
+    expectFailure(resized, "resized.avi", "");
+    TBytes moved = bytes;
+    const std::size_t index = clip.IndexChunk->DataPosition;
+    PutU32(&moved[index + 16 * 5 + 8], GetU32(&moved[index + 16 * 6 + 8]));
+    expectFailure(moved, "moved.avi", "");
+}
+
+TEST_F(CliJobsTest, FramesPastTheMovieAreRefusedBeforeAnythingIsMade)
+{
+    const long last = TZendra(Movie).VideoFrameCount();
+    const TJobRun past = Run("clip " + ShellQuote(Movie) + " --start " + std::to_string(last + 1) + " --end " +
+                             std::to_string(last + 9) + " -o c.avi");
+    EXPECT_EQ(past.Exit, 1);
+    EXPECT_NE(past.Err.find("is beyond the last frame " + std::to_string(last)), std::string::npos) << past.Err;
+    EXPECT_FALSE(fs::exists(PathOf("c.avi")));
+    EXPECT_EQ(Run("clip " + ShellQuote(Movie) + " --start 0 --end 1e30s -o c.avi").Exit, 2);
+    EXPECT_FALSE(fs::exists(PathOf("c.avi")));
+}
+
+TEST_F(CliJobsTest, ASplitKilledMidwayLeavesNoBrokenPartAndRunsAgain)
+{
+    const std::string movie = SamplePath(TSample::Gop250);
+    for (const char* delay : {"0.002", "0.01", "0.03", "0.06"}) {
+        const std::string folder = PathOf(std::string("parts-") + delay);
+        RunCommand("(" + ShellQuote(ZENDRA_CLI_PATH) + " split " + ShellQuote(movie) + " -n 6 -o " +
+                   ShellQuote(folder) + " -b p -y </dev/null >/dev/null 2>&1 & pid=$!; sleep " + delay +
+                   "; kill -9 $pid 2>/dev/null; wait $pid) 2>/dev/null");
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(folder, error))
+            if (entry.path().extension() == ".avi") {
+                const TJobRun run = Run("verify " + ShellQuote(entry.path().string()));
+                EXPECT_EQ(run.Exit, 0) << run.Err;
+            }
+        const TJobRun again = Run("split " + ShellQuote(movie) + " -n 6 -o " + ShellQuote(folder) + " -b p -y");
+        EXPECT_EQ(again.Exit, 0) << again.Err;
+    }
+}
+
 }  // namespace
 }  // namespace zendra::test

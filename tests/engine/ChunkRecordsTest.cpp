@@ -271,7 +271,7 @@ TEST_F(ChunkTree, DeepNestingIsCutOffWithoutHarm)
     for (const bool list : {true, false}) {
         const std::string id = list ? "LIST" : "strn";
         const std::string path = Write(
-            TAviBuilder().Video().TopBeforeMovie({id, Nested(id, list, 200000)}).Interleaved(4, 2), "deep.avi");
+            TAviBuilder().Video().Audio().TopBeforeMovie({id, Nested(id, list, 200000)}).Interleaved(4, 2), "deep.avi");
         auto movie = Open(path);
         EXPECT_EQ(4, movie->FrameCount) << id;
         ASSERT_NE(nullptr, movie->MovieList) << id;

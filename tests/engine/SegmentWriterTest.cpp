@@ -214,7 +214,7 @@ TEST_F(SegmentWriterTest, HeaderListKeepsUnknownChunksAndNeutralisesOpenDml)
 TEST_F(SegmentWriterTest, DmlhTotalFramesFollowsTheOutput)
 {
     TAviBuilder b;
-    b.Video().Interleaved(20, 5, 30, 0);
+    b.Video().Audio().Interleaved(20, 5, 30, 0);
     TBytes file = b.Build();
     // Append LIST odml { dmlh } to the header list and grow the sizes.
     TBytes dmlh(248, 0);
@@ -243,7 +243,7 @@ TEST_F(SegmentWriterTest, DmlhTotalFramesFollowsTheOutput)
 TEST_F(SegmentWriterTest, EntryOutsideTheFileFailsWithoutAHugeBuffer)
 {
     TAviBuilder b;
-    b.Video().Interleaved(10, 5, 30, 0);
+    b.Video().Audio().Interleaved(10, 5, 30, 0);
     TBytes file = b.Build();
     const std::size_t idx1 = FindText(file, "idx1");
     OverwriteU32(file, idx1 + 8 + 5 * 16 + 12, 0x7FFFFFF0);  // length of entry 5

@@ -1,5 +1,6 @@
 #include "tests/testkit/AviBuilder.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -235,22 +236,15 @@ TBytes TAviBuilder::Build() const
     for (const auto& c : FBeforeMovie)
         AppendChunk(body, c.Id, c.Data);
 
-    const std::uint32_t moviePos = static_cast<std::uint32_t>(8 + body.size() + 8);  // offset of "movi"
-    TBytes movie;
+    std::uint32_t moviePos = static_cast<std::uint32_t>(8 + body.size() + 8);  // offset of "movi"
+    if (FWithIndex && FIndexFirst)
+        moviePos += 8 + IndexSize();
     TBytes index;
-    for (const auto& c : FChunks) {
-        const std::uint32_t at = moviePos + 4 + static_cast<std::uint32_t>(movie.size());
-        AppendChunk(movie, c.Id, c.Data);
-        if (!c.Indexed)
-            continue;
-        AppendFourCC(index, c.Id);
-        AppendU32(index, c.Flags);
-        AppendU32(index, FRelative ? at - moviePos : at);
-        AppendU32(index, static_cast<std::uint32_t>(c.Data.size()));
-    }
-    const TBytes movieList = ListChunk("movi", movie);
+    const TBytes movieList = MovieAndIndex(moviePos, index);
+    if (FWithIndex && FIndexFirst)
+        AppendChunk(body, "idx1", index);
     body.insert(body.end(), movieList.begin(), movieList.end());
-    if (FWithIndex)
+    if (FWithIndex && !FIndexFirst)
         AppendChunk(body, "idx1", index);
     for (const auto& c : FAfterIndex)
         AppendChunk(body, c.Id, c.Data);
@@ -260,6 +254,56 @@ TBytes TAviBuilder::Build() const
     AppendU32(file, static_cast<std::uint32_t>(body.size()));
     file.insert(file.end(), body.begin(), body.end());
     return file;
+}
+
+std::uint32_t TAviBuilder::IndexSize() const
+{
+    std::uint32_t entries = static_cast<std::uint32_t>(FLeadingEntries.size());
+    for (std::size_t i = 0; i < FChunks.size(); ++i) {
+        entries += FChunks[i].Indexed;
+        entries += FRecGroup > 0 && i % static_cast<std::size_t>(FRecGroup) == 0;
+    }
+    return 16 * entries;
+}
+
+// The movi list, and the index of its chunks for a movi list whose "movi" stands at moviePos.
+TBytes TAviBuilder::MovieAndIndex(std::uint32_t moviePos, TBytes& index) const
+{
+    auto addEntry = [&](const std::string& id, std::uint32_t flags, std::uint32_t at, std::uint32_t size) {
+        AppendFourCC(index, id);
+        AppendU32(index, flags);
+        AppendU32(index, FRelative ? at - moviePos : at);
+        AppendU32(index, size);
+    };
+    for (const IndexEntry& e : FLeadingEntries) {
+        index.resize(index.size() + IndexEntry::kSize);
+        e.Encode(&index[index.size() - IndexEntry::kSize]);
+    }
+    TBytes movie;
+    for (std::size_t i = 0; i < FChunks.size();) {
+        const std::size_t groupEnd = FRecGroup > 0 ? std::min(FChunks.size(), i + static_cast<std::size_t>(FRecGroup)) : i + 1;
+        const std::uint32_t groupAt = moviePos + 4 + static_cast<std::uint32_t>(movie.size());
+        TBytes group;
+        const std::uint32_t inner = FRecGroup > 0 ? 12 : 0;  // chunks of a group follow its LIST header and type
+        if (FRecGroup > 0)
+            addEntry("rec ", 0x1, groupAt, 0);  // the size is set below, once the group is known
+        const std::size_t groupEntry = index.size() - IndexEntry::kSize;
+        for (; i < groupEnd; ++i) {
+            const TMovieChunk& c = FChunks[i];
+            const std::uint32_t at = groupAt + inner + static_cast<std::uint32_t>(group.size());
+            AppendChunk(group, c.Id, c.Data);
+            if (c.Indexed)
+                addEntry(c.Id, c.Flags, at, static_cast<std::uint32_t>(c.Data.size()));
+        }
+        if (FRecGroup > 0) {
+            const TBytes list = ListChunk("rec ", group);
+            PutU32(&index[groupEntry + 12], static_cast<std::uint32_t>(list.size() - 8));
+            movie.insert(movie.end(), list.begin(), list.end());
+        } else {
+            movie.insert(movie.end(), group.begin(), group.end());
+        }
+    }
+    return ListChunk("movi", movie);
 }
 
 void TAviBuilder::Write(const std::string& path) const

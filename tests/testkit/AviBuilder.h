@@ -63,6 +63,12 @@ public:
     TAviBuilder& TopAfterIndex(const TRawChunk& chunk) { FAfterIndex.push_back(chunk); return *this; }
     TAviBuilder& NoIndex() { FWithIndex = false; return *this; }
     TAviBuilder& RiffType(const std::string& type) { FRiffType = type; return *this; }
+    // Layouts other muxers write: idx1 ahead of movi; chunks grouped in LIST rec (listed in
+    // idx1 with the list flag, as their writers do); entries that name no chunk at the
+    // index's start (offset 0 into movi when relative).
+    TAviBuilder& IndexBeforeMovie() { FIndexFirst = true; return *this; }
+    TAviBuilder& RecGroups(int chunksPerGroup) { FRecGroup = chunksPerGroup; return *this; }
+    TAviBuilder& LeadingIndexEntry(const IndexEntry& e) { FLeadingEntries.push_back(e); return *this; }
 
     TBytes Build() const;
     void Write(const std::string& path) const;
@@ -73,6 +79,8 @@ public:
 
 private:
     TBytes HeaderList() const;
+    TBytes MovieAndIndex(std::uint32_t moviePos, TBytes& index) const;
+    std::uint32_t IndexSize() const;
     std::uint32_t CountFrames() const;
 
     std::vector<TStreamSpec> FStreams;
@@ -84,6 +92,9 @@ private:
     std::uint32_t FMicroSecPerFrame = 40000;
     bool FRelative = true;
     bool FWithIndex = true;
+    bool FIndexFirst = false;
+    int FRecGroup = 0;
+    std::vector<IndexEntry> FLeadingEntries;
     std::string FRiffType = "AVI ";
 };
 

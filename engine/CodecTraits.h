@@ -1,0 +1,13 @@
+// What the engine needs to know of a video coding without decoding it.
+#pragma once
+
+#include <cstdint>
+
+namespace zendra {
+
+// True for codings in which every frame is a picture of its own (MJPEG, DV, uncompressed,
+// lossless intra codecs). Their key frames need no flag in the index: some muxers set none.
+// Decided from the stream header's handler and the format's compression code.
+bool IsIntraOnlyCoding(std::uint32_t handler, std::uint32_t compression);
+
+}  // namespace zendra

@@ -1,0 +1,138 @@
+// Checks the loaded idx1 against the chunks it names: which offset base it uses, which
+// entries name no chunk of the movie, and key frames the index does not mark.
+#include <algorithm>
+
+#include "engine/ChunkHeaderReader.h"
+#include "engine/CodecTraits.h"
+#include "engine/Zendra.h"
+
+namespace zendra {
+
+namespace {
+
+enum class TEntryFit { Chunk, NoChunk, PastEnd };
+
+// Entries sampled to tell the offset base: the first ones and some spread over the index.
+constexpr std::size_t kSampleHead = 32;
+constexpr std::size_t kSampleSpread = 32;
+
+int StreamNumber(std::uint32_t chunkId)
+{
+    const char a = static_cast<char>(chunkId & 0xFF);
+    const char b = static_cast<char>((chunkId >> 8) & 0xFF);
+    if (a < '0' || a > '9' || b < '0' || b > '9')
+        return -1;
+    return (a - '0') * 10 + (b - '0');
+}
+
+}  // namespace
+
+class TIndexResolver {
+public:
+    TIndexResolver(TBinaryFile& file, const TChunk& movie, int streams)
+        : FReader(file), FFileSize(file.Size()), FMovieStart(std::int64_t{movie.DataPosition} + 4),
+          FMovieEnd(std::int64_t{movie.DataPosition} + movie.Size), FStreams(streams)
+    {
+    }
+
+    bool NamesStream(const IndexEntry& e) const
+    {
+        const int n = StreamNumber(e.ChunkId);
+        return n >= 0 && n < FStreams;
+    }
+
+    TEntryFit Fit(const IndexEntry& e, std::int64_t base)
+    {
+        const std::int64_t at = base + e.Offset;
+        if (at + 8 + e.Length > FFileSize)
+            return TEntryFit::PastEnd;
+        if (at < FMovieStart || at + 8 + e.Length > FMovieEnd)
+            return TEntryFit::NoChunk;  // in the headers, in idx1 or beyond movi
+        TChunkHeader header;
+        if (!FReader.Read(at, header) || header.Id != e.ChunkId || header.Size != e.Length)
+            return TEntryFit::NoChunk;
+        return TEntryFit::Chunk;
+    }
+
+private:
+    TChunkHeaderReader FReader;
+    std::int64_t FFileSize;
+    std::int64_t FMovieStart;
+    std::int64_t FMovieEnd;
+    int FStreams;
+};
+
+namespace {
+
+// Stream headers wherever the header list holds them (some files nest their lists).
+int CountStreamHeaders(const TChunk& chunk)
+{
+    int count = 0;
+    for (int i = 0; i < chunk.ChildCount(); ++i) {
+        const TChunk& child = *chunk.Child(i);
+        count += child.Type == ctStreamHeader || child.Type == ctVideoHeader || child.Type == ctAudioHeader;
+        count += CountStreamHeaders(child);
+    }
+    return count;
+}
+
+}  // namespace
+
+int TZendra::StreamCount() const
+{
+    return HeaderList ? CountStreamHeaders(*HeaderList) : 0;
+}
+
+bool TZendra::ResolveIndexBase()
+{
+    TIndexResolver resolver(*File, *MovieList, StreamCount());
+    std::vector<std::size_t> sample;
+    for (std::size_t i = 0; i < Index.size() && i < kSampleHead; ++i)
+        sample.push_back(i);
+    if (Index.size() > kSampleHead)
+        for (std::size_t k = 0; k < kSampleSpread; ++k)
+            sample.push_back(kSampleHead + (Index.size() - kSampleHead) * k / kSampleSpread);
+
+    const std::int64_t bases[2] = {0, std::int64_t{MovieList->DataPosition}};
+    int matches[2] = {0, 0};
+    int inFile[2] = {0, 0};
+    for (int b = 0; b < 2; ++b)
+        for (std::size_t i : sample) {
+            if (!resolver.NamesStream(Index[i]))
+                continue;
+            const TEntryFit fit = resolver.Fit(Index[i], bases[b]);
+            matches[b] += fit == TEntryFit::Chunk;
+            inFile[b] += fit != TEntryFit::PastEnd;
+        }
+    if (matches[0] == 0 && matches[1] == 0) {
+        if (inFile[0] > 0 || inFile[1] > 0)
+            throw EZendraError("The index of " + MovieFile +
+                               " does not point at its chunks, neither from the file start nor from the movi list.");
+        // Nothing to look at (the movie is cut short): the offsets tell as far as they can.
+        return !Index.empty() && Index.front().Offset < MovieList->DataPosition;
+    }
+    return matches[1] > matches[0];
+}
+
+void TZendra::LeaveOutUnresolvedEntries()
+{
+    TIndexResolver resolver(*File, *MovieList, StreamCount());
+    const std::int64_t base = IndexBase();
+    const auto kept = std::remove_if(Index.begin(), Index.end(), [&](const IndexEntry& e) {
+        return !resolver.NamesStream(e) || resolver.Fit(e, base) == TEntryFit::NoChunk;
+    });
+    LeftOutEntries = static_cast<std::int32_t>(Index.end() - kept);
+    Index.erase(kept, Index.end());
+}
+
+void TZendra::MarkIntraOnlyKeyFrames()
+{
+    if (!VideoStreamHeader || !VideoFormat ||
+        !IsIntraOnlyCoding(VideoStreamHeader->Header.fccHandler, VideoFormat->Format.biCompression))
+        return;
+    for (IndexEntry& e : Index)
+        if (IsVideoEntry(e))
+            e.Flags |= kKeyFrameFlag;
+}
+
+}  // namespace zendra

@@ -1,0 +1,402 @@
+#include "engine/OutputVerifier.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <filesystem>
+
+#include "common/FileHelpers.h"
+#include "engine/AviRecords.h"
+#include "engine/ChunkHeaderReader.h"
+
+namespace zendra {
+
+namespace {
+
+constexpr std::uint32_t kRiff = MakeFourCC('R', 'I', 'F', 'F');
+constexpr std::uint32_t kList = MakeFourCC('L', 'I', 'S', 'T');
+constexpr std::uint32_t kAvi = MakeFourCC('A', 'V', 'I', ' ');
+constexpr std::uint32_t kMovi = MakeFourCC('m', 'o', 'v', 'i');
+constexpr std::uint32_t kHdrl = MakeFourCC('h', 'd', 'r', 'l');
+constexpr std::uint32_t kIdx1 = MakeFourCC('i', 'd', 'x', '1');
+constexpr std::uint32_t kAvih = MakeFourCC('a', 'v', 'i', 'h');
+constexpr std::uint32_t kStrh = MakeFourCC('s', 't', 'r', 'h');
+constexpr std::uint32_t kDmlh = MakeFourCC('d', 'm', 'l', 'h');
+constexpr std::uint32_t kVids = MakeFourCC('v', 'i', 'd', 's');
+constexpr std::uint32_t kIavs = MakeFourCC('i', 'a', 'v', 's');
+constexpr std::uint32_t kTag = MakeFourCC('T', 'A', 'G', ' ');
+constexpr int kMaxListDepth = 8;
+
+class TVerifyFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::string CodeText(std::uint32_t code)
+{
+    std::string text;
+    for (int i = 0; i < 4; ++i) {
+        const char c = static_cast<char>((code >> (8 * i)) & 0xFF);
+        text.push_back(c >= 32 && c < 127 ? c : '?');
+    }
+    return text;
+}
+
+std::string At(std::int64_t position)
+{
+    return " at " + std::to_string(position);
+}
+
+struct TFoundChunk {
+    std::int64_t Data = -1;
+    std::uint32_t Size = 0;
+};
+
+// One pass over the file's structure, then over its index.
+class TReadBack {
+public:
+    TReadBack(TBinaryFile& file, const TVerifyRequest& request, TVerifyReport& report)
+        : FFile(file), FReader(file), FRequest(request), FReport(report), FFileSize(file.Size())
+    {
+    }
+
+    void Run()
+    {
+        CheckRiff();
+        WalkTopLevel();
+        CheckHeaderCounts();
+        CheckIndex();
+        if (FRequest.Origins)
+            CompareChunks();
+    }
+
+private:
+    TChunkHeader Header(std::int64_t position, std::int64_t limit, const char* what)
+    {
+        TChunkHeader h;
+        if (position + 8 > limit || !FReader.Read(position, h))
+            throw TVerifyFailure(std::string("a ") + what + " chunk header is cut off" + At(position));
+        if (position + 8 + std::int64_t{h.Size} > limit)
+            throw TVerifyFailure("chunk " + CodeText(h.Id) + At(position) + " of " + std::to_string(h.Size) +
+                                 " bytes runs past the end of the " + what);
+        return h;
+    }
+
+    std::uint32_t ListType(std::int64_t data, std::uint32_t size)
+    {
+        std::uint8_t type[4];
+        if (size < 4 || !FReader.ReadBytes(data, type, 4))
+            throw TVerifyFailure("a list" + At(data - 8) + " has no type");
+        return GetU32(type);
+    }
+
+    void CheckRiff()
+    {
+        std::uint8_t head[12];
+        if (FFileSize < 12 || !FReader.ReadBytes(0, head, 12) || GetU32(head) != kRiff || GetU32(head + 8) != kAvi)
+            throw TVerifyFailure("it does not begin with a RIFF AVI header");
+        FRiffEnd = 8 + std::int64_t{GetU32(head + 4)};
+        if (FRiffEnd != FFileSize)
+            throw TVerifyFailure("the RIFF size (" + std::to_string(FRiffEnd - 8) + ") does not agree with the file size (" +
+                                 std::to_string(FFileSize) + ")");
+    }
+
+    void WalkTopLevel()
+    {
+        int movies = 0, indexes = 0;
+        std::int64_t at = 12;
+        while (at + 8 <= FRiffEnd) {
+            const TChunkHeader h = Header(at, FRiffEnd, "RIFF");
+            const std::int64_t data = at + 8;
+            if (h.Id == kList) {
+                const std::uint32_t type = ListType(data, h.Size);
+                if (type == kMovi) {
+                    ++movies;
+                    FMovie = {data, h.Size};
+                    WalkMovie(data + 4, data + h.Size);
+                } else {
+                    if (type == kHdrl)
+                        FHeaderList = {data, h.Size};
+                    CheckList(data + 4, data + h.Size, 1);
+                }
+            } else if (h.Id == kIdx1) {
+                ++indexes;
+                FIndex = {data, h.Size};
+            } else if (h.Id == kTag) {
+                ++FPartRecords;
+            }
+            at = data + h.Size + (h.Size & 1);
+        }
+        if (at != FRiffEnd && at != FRiffEnd + 1)
+            throw TVerifyFailure(std::to_string(FRiffEnd - at) + " stray bytes at the end of the RIFF chunk");
+        if (FHeaderList.Data < 0)
+            throw TVerifyFailure("it has no header list");
+        if (movies != 1)
+            throw TVerifyFailure("it holds " + std::to_string(movies) + " movi lists instead of one");
+        if (indexes != 1)
+            throw TVerifyFailure("it holds " + std::to_string(indexes) + " idx1 chunks instead of one");
+        if (FPartRecords > 1)
+            throw TVerifyFailure("it holds " + std::to_string(FPartRecords) + " part records");
+    }
+
+    // The children of a list must end where the list does (the last one's pad byte may
+    // lie just past it: some muxers size lists that way).
+    void CheckList(std::int64_t from, std::int64_t to, int depth)
+    {
+        std::int64_t at = from;
+        while (at + 8 <= to) {
+            const TChunkHeader h = Header(at, to, "list");
+            const std::int64_t data = at + 8;
+            if (h.Id == kList && depth < kMaxListDepth)
+                CheckList(data + 4, data + std::int64_t{h.Size}, depth + 1);
+            at = data + h.Size + (h.Size & 1);
+        }
+        if (at > to + 1)
+            throw TVerifyFailure("a list ending" + At(to) + " is sized shorter than its children");
+    }
+
+    void WalkMovie(std::int64_t from, std::int64_t to)
+    {
+        std::int64_t at = from;
+        while (at + 8 <= to) {
+            const TChunkHeader h = Header(at, to, "movi list");
+            if (h.Id == kList)
+                WalkMovie(at + 12, at + 8 + h.Size);  // a rec group
+            else
+                ++FMovieChunks;
+            at += 8 + std::int64_t{h.Size} + (h.Size & 1);
+        }
+        if (at > to + 1)
+            throw TVerifyFailure("the movi list is sized shorter than its chunks");
+    }
+
+    std::uint32_t FieldOf(std::uint32_t id, std::uint32_t fieldOffset, std::uint32_t type, bool& found)
+    {
+        found = false;
+        std::int64_t at = FHeaderList.Data + 4;
+        return FindField(at, FHeaderList.Data + FHeaderList.Size, id, fieldOffset, type, found, 1);
+    }
+
+    std::uint32_t FindField(std::int64_t at, std::int64_t to, std::uint32_t id, std::uint32_t fieldOffset,
+                            std::uint32_t type, bool& found, int depth)
+    {
+        while (at + 8 <= to && !found) {
+            TChunkHeader h;
+            if (!FReader.Read(at, h))
+                break;
+            const std::int64_t data = at + 8;
+            if (h.Id == kList && depth < kMaxListDepth) {
+                const std::uint32_t value = FindField(data + 4, data + h.Size, id, fieldOffset, type, found, depth + 1);
+                if (found)
+                    return value;
+            } else if (h.Id == id && h.Size >= fieldOffset + 4) {
+                std::uint8_t bytes[4];
+                if (type != 0) {
+                    if (!FReader.ReadBytes(data, bytes, 4) || (GetU32(bytes) != type && !(type == kVids && GetU32(bytes) == kIavs))) {
+                        at = data + h.Size + (h.Size & 1);
+                        continue;
+                    }
+                }
+                if (FReader.ReadBytes(data + fieldOffset, bytes, 4)) {
+                    found = true;
+                    return GetU32(bytes);
+                }
+            }
+            at = data + h.Size + (h.Size & 1);
+        }
+        return 0;
+    }
+
+    void CheckHeaderCounts()
+    {
+        FCountChecks.clear();
+        bool found = false;
+        const std::uint32_t mainFrames = FieldOf(kAvih, 16, 0, found);
+        if (!found)
+            throw TVerifyFailure("it has no main header");
+        FCountChecks.push_back({"the main header", mainFrames});
+        const std::uint32_t streamFrames = FieldOf(kStrh, 32, kVids, found);
+        if (!found)
+            throw TVerifyFailure("it has no video stream header");
+        FCountChecks.push_back({"the video stream header", streamFrames});
+        const std::uint32_t dmlFrames = FieldOf(kDmlh, 0, 0, found);
+        if (found)
+            FCountChecks.push_back({"the OpenDML header", dmlFrames});
+    }
+
+    static bool IsVideoId(std::uint32_t id)
+    {
+        const char a = static_cast<char>(id & 0xFF), b = static_cast<char>((id >> 8) & 0xFF);
+        return a >= '0' && a <= '9' && b >= '0' && b <= '9' && IsVideoChunkId(id);
+    }
+
+    void CheckIndex()
+    {
+        if (FIndex.Size % IndexEntry::kSize != 0)
+            throw TVerifyFailure("its idx1 size (" + std::to_string(FIndex.Size) + ") is no multiple of 16");
+        const std::uint64_t count = FIndex.Size / IndexEntry::kSize;
+        const std::int64_t moviType = FMovie.Data;
+        const std::int64_t moviEnd = FMovie.Data + FMovie.Size;
+        std::int64_t base = 0;
+        std::vector<std::uint8_t> block;
+        constexpr std::uint64_t kBlock = 4096;
+        TChunkHeaderReader chunks(FFile);
+        for (std::uint64_t i = 0; i < count; i += kBlock) {
+            const std::uint64_t n = std::min(kBlock, count - i);
+            block.resize(n * IndexEntry::kSize);
+            if (!FFile.Seek(FIndex.Data + static_cast<std::int64_t>(i * IndexEntry::kSize)) ||
+                FFile.Read(block.data(), block.size()) != block.size())
+                throw TVerifyFailure("its index can not be read");
+            for (std::uint64_t k = 0; k < n; ++k) {
+                const IndexEntry e = IndexEntry::Decode(block.data() + k * IndexEntry::kSize);
+                if (i + k == 0)
+                    base = BaseOf(chunks, e, moviType);
+                CheckEntry(chunks, e, i + k, base, moviType + 4, moviEnd);
+            }
+        }
+        FReport.Entries = count;
+        for (const auto& [what, frames] : FCountChecks)
+            if (frames != FReport.VideoEntries)
+                throw TVerifyFailure(what + " counts " + std::to_string(frames) + " frames, the index " +
+                                     std::to_string(FReport.VideoEntries));
+        if (FRequest.Frames && *FRequest.Frames != FReport.VideoEntries)
+            throw TVerifyFailure("it holds " + std::to_string(FReport.VideoEntries) + " frames instead of " +
+                                 std::to_string(*FRequest.Frames));
+        if (FRequest.EntryCount) {
+            if (*FRequest.EntryCount != count)
+                throw TVerifyFailure("its index holds " + std::to_string(count) + " entries instead of " +
+                                     std::to_string(*FRequest.EntryCount));
+            if (FMovieChunks != count)
+                throw TVerifyFailure("its movi list holds " + std::to_string(FMovieChunks) + " chunks, its index " +
+                                     std::to_string(count));
+        }
+    }
+
+    // Offsets count from the file start or from the movi list's type field: the first
+    // entry tells which by the chunk it then names.
+    static std::int64_t BaseOf(TChunkHeaderReader& chunks, const IndexEntry& first, std::int64_t moviType)
+    {
+        TChunkHeader h;
+        if (chunks.Read(moviType + first.Offset, h) && h.Id == first.ChunkId && h.Size == first.Length)
+            return moviType;
+        return 0;
+    }
+
+    void CheckEntry(TChunkHeaderReader& chunks, const IndexEntry& e, std::uint64_t i, std::int64_t base,
+                    std::int64_t moviData, std::int64_t moviEnd)
+    {
+        const std::int64_t at = base + e.Offset;
+        TChunkHeader h;
+        const std::string entry = "index entry " + std::to_string(i) + " (" + CodeText(e.ChunkId) + ", " +
+                                  std::to_string(e.Length) + " bytes)";
+        if (at < moviData || at + 8 + std::int64_t{e.Length} > moviEnd)
+            throw TVerifyFailure(entry + " points outside the movi list");
+        if (!chunks.Read(at, h) || h.Id != e.ChunkId || h.Size != e.Length)
+            throw TVerifyFailure(entry + " points at a chunk " + CodeText(h.Id) + " of " + std::to_string(h.Size) +
+                                 " bytes" + At(at));
+        if (FRequest.Origins)
+            FOutputPositions.push_back(at);
+        FReport.VideoEntries += IsVideoId(e.ChunkId);
+    }
+
+    void CompareChunks()
+    {
+        const TChunkOrigins& origins = *FRequest.Origins;
+        if (origins.Positions.size() != FOutputPositions.size())
+            throw TVerifyFailure("it holds " + std::to_string(FOutputPositions.size()) + " chunks, " +
+                                 std::to_string(origins.Positions.size()) + " were copied");
+        std::size_t k = 0;
+        std::vector<std::uint8_t> ours(1 << 20), theirs(1 << 20);
+        for (const TChunkOrigins::TRun& run : origins.Runs)
+            for (std::size_t end = k + run.Count; k < end; ++k)
+                CompareChunk(*run.Input, origins.Positions[k], FOutputPositions[k], k, ours, theirs);
+    }
+
+    void CompareChunk(TBinaryFile& input, std::int64_t from, std::int64_t at, std::size_t k,
+                      std::vector<std::uint8_t>& ours, std::vector<std::uint8_t>& theirs)
+    {
+        TChunkHeader h;
+        FReader.Read(at, h);
+        std::int64_t left = 8 + std::int64_t{h.Size};
+        std::int64_t offset = 0;
+        while (left > 0) {
+            const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(ours.size())));
+            if (!FFile.Seek(at + offset) || FFile.Read(ours.data(), n) != n || !input.Seek(from + offset) ||
+                input.Read(theirs.data(), n) != n || std::memcmp(ours.data(), theirs.data(), n) != 0)
+                throw TVerifyFailure("chunk " + std::to_string(k) + " (" + CodeText(h.Id) + At(at) +
+                                     ") differs from the chunk it was copied from");
+            offset += static_cast<std::int64_t>(n);
+            left -= static_cast<std::int64_t>(n);
+            FReport.BytesCompared += n;
+        }
+    }
+
+    TBinaryFile& FFile;
+    TChunkHeaderReader FReader;
+    const TVerifyRequest& FRequest;
+    TVerifyReport& FReport;
+    std::int64_t FFileSize;
+    std::int64_t FRiffEnd = 0;
+    TFoundChunk FHeaderList, FMovie, FIndex;
+    int FPartRecords = 0;
+    std::uint64_t FMovieChunks = 0;
+    std::vector<std::pair<std::string, std::uint32_t>> FCountChecks;
+    std::vector<std::int64_t> FOutputPositions;
+};
+
+}  // namespace
+
+void TChunkOrigins::Add(TBinaryFile& input, std::int64_t position)
+{
+    if (Runs.empty() || Runs.back().Input != &input)
+        Runs.push_back({&input, 0});
+    ++Runs.back().Count;
+    Positions.push_back(position);
+}
+
+TVerifyReport VerifyAviFile(const std::string& path, const TVerifyRequest& request)
+{
+    TVerifyReport report;
+    auto file = TBinaryFile::OpenRead(path);
+    if (!file) {
+        report.Failure = "it can not be opened";
+        return report;
+    }
+    try {
+        TReadBack(*file, request, report).Run();
+    } catch (const TVerifyFailure& failure) {
+        report.Failure = failure.what();
+    }
+    return report;
+}
+
+std::string VerifySplitRun(const std::vector<std::string>& parts)
+{
+    std::string batch;
+    for (std::size_t r = 0; r < parts.size(); ++r) {
+        const std::string& path = parts[r];
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error))
+            return "part " + path + " is not there";
+        auto file = TBinaryFile::OpenRead(path);
+        std::uint8_t head[20];
+        if (!file || !file->Seek(12) || file->Read(head, 8) != 8)
+            return "part " + path + " can not be read";
+        // The part record stands right after the header list.
+        const std::int64_t record = 12 + 8 + std::int64_t{GetU32(head + 4)} + (GetU32(head + 4) & 1);
+        TPartRecord found;
+        if (!file->Seek(record) || file->Read(head, 8) != 8 || GetU32(head) != kTag ||
+            file->Read(found.Bytes.data(), TPartRecord::kSize) != TPartRecord::kSize)
+            return "part " + path + " carries no part record";
+        if (found.PartIndex() != r + 1)
+            return "part " + path + " carries part number " + std::to_string(found.PartIndex()) + " instead of " +
+                   std::to_string(r + 1);
+        if (r == 0)
+            batch = found.BatchIdentity();
+        else if (found.BatchIdentity() != batch)
+            return "part " + path + " belongs to another run";
+    }
+    return {};
+}
+
+}  // namespace zendra
