@@ -61,6 +61,8 @@ const char kOpenCvScript[] =
     "out.release()\"";
 
 const TMuxerRecipe kMuxerRecipes[] = {
+    {TMuxer::Ffmpeg, "ffmpeg", "command -v ffmpeg", "ffmpeg is not installed",
+     FFMPEG TESTSRC SINE "-c:v mpeg4 -g 12 -q:v 4 -c:a libmp3lame -b:a 64k out.avi"},
     {TMuxer::MencoderLavc, "mencoder-lavc", "command -v mencoder", "mencoder is not installed",
      MKV_MPEG4_MP3 "mencoder -really-quiet in.mkv " MENCODER_LAVC "-oac mp3lame -lameopts cbr:br=64 -o out.avi"},
     {TMuxer::MencoderCopy, "mencoder-copy", "command -v mencoder", "mencoder is not installed",
@@ -188,18 +190,18 @@ const char* MuxerName(TMuxer muxer)
 TMuxerFile MuxerFile(TMuxer muxer)
 {
     const TMuxerRecipe& recipe = RecipeFor(muxer);
-    TMuxerFile file;
-    if (!HaveFfmpeg()) {
-        file.Missing = true;
-        file.Reason = "ffmpeg is not installed";
-        return file;
-    }
-    if (RunCommand("{ " + std::string(recipe.Needs) + " ; } >/dev/null 2>&1") != 0) {
-        file.Missing = true;
-        file.Reason = recipe.Missing;
-        return file;
-    }
     const fs::path path = CachePath(recipe);
+    TMuxerFile file;
+    // A file made before serves even when its muxer has gone since; asking is slow for some.
+    if (fs::exists(path)) {
+        file.Path = path.string();
+        return file;
+    }
+    if (!HaveFfmpeg() || RunCommand("{ " + std::string(recipe.Needs) + " ; } >/dev/null 2>&1") != 0) {
+        file.Missing = true;
+        file.Reason = HaveFfmpeg() ? recipe.Missing : "ffmpeg is not installed";
+        return file;
+    }
     TFileLock lock(path.string() + ".lock");
     if (fs::exists(path)) {
         file.Path = path.string();
@@ -208,28 +210,19 @@ TMuxerFile MuxerFile(TMuxer muxer)
     return MakeMuxerFile(recipe, path);
 }
 
-std::vector<TPacket> Packets(const std::string& path)
+std::vector<bool> VideoKeyFlags(const std::string& path)
 {
     std::string text;
-    if (RunCommand("ffprobe -v error -show_entries packet=codec_type,pos,flags -of csv=p=0 " + ShellQuote(path) +
+    if (RunCommand("ffprobe -v error -select_streams v:0 -show_entries packet=flags -of csv=p=0 " + ShellQuote(path) +
                        " 2>/dev/null",
                    &text) != 0)
         return {};
-    std::vector<TPacket> packets;
+    std::vector<bool> keys;
     std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream fields(line);
-        std::string type, position, flags;
-        if (!std::getline(fields, type, ',') || !std::getline(fields, position, ',') ||
-            !std::getline(fields, flags, ','))
-            continue;  // the blank line after a packet's side data
-        TPacket packet;
-        packet.Video = type == "video";
-        packet.Position = position == "N/A" ? -1 : std::stoll(position);
-        packet.Key = !flags.empty() && flags[0] == 'K';
-        packets.push_back(packet);
-    }
-    return packets;
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty())  // a blank line follows a packet's side data
+            keys.push_back(line[0] == 'K');
+    return keys;
 }
 
 std::optional<std::vector<std::string>> AudioPacketHashes(const std::string& path)

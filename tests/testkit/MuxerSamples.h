@@ -9,6 +9,7 @@
 namespace zendra::test {
 
 enum class TMuxer {
+    Ffmpeg,        // ffmpeg's own: MPEG-4 and MP3, the layout every check is known to pass on
     MencoderLavc,  // mencoder's own encoders: MPEG-4 and MP3
     MencoderCopy,  // mencoder -ovc copy -oac copy of MPEG-4 with extradata and MP3
     MencoderPcm,   // mencoder: MPEG-4 and PCM
@@ -34,13 +35,8 @@ TMuxerFile MuxerFile(TMuxer muxer);
 std::vector<TMuxer> AllMuxers();
 const char* MuxerName(TMuxer muxer);
 
-// One packet as ffprobe reads it, in ffprobe's order.
-struct TPacket {
-    bool Video = false;
-    long long Position = -1;  // byte position in the file; -1 when ffprobe gives none
-    bool Key = false;
-};
-std::vector<TPacket> Packets(const std::string& path);
+// For each video packet ffprobe reads, whether it is a key frame.
+std::vector<bool> VideoKeyFlags(const std::string& path);
 
 // One hash per stored packet of the file's audio streams; nothing when ffmpeg fails,
 // an empty list when the file has no audio.
