@@ -114,7 +114,7 @@ private:
             const TChunkAt chunk{Id(at), U32(at + 4), at};
             const std::uint64_t chunkEnd = at + 8 + std::uint64_t{chunk.Size};
             if (chunkEnd > end)
-                return Where(chunk) + " runs past the end of " + list + " at " + std::to_string(end);
+                return Where(chunk) + " runs past the end (" + std::to_string(end) + ") of " + list;
             std::string problem = CheckChunk(chunk, chunkEnd, topLevel);
             if (!problem.empty())
                 return problem;
@@ -163,7 +163,7 @@ private:
             const TChunkAt chunk{Id(at), U32(at + 4), at};
             const std::uint64_t chunkEnd = at + 8 + std::uint64_t{chunk.Size};
             if (chunkEnd > end)
-                return "movi chunk " + Where(chunk) + " runs past the end of movi at " + std::to_string(end);
+                return "movi chunk " + Where(chunk) + " runs past the end of movi (" + std::to_string(end) + ")";
             if (chunk.Id == "LIST" && chunk.Size >= 4 && Id(at + 8) == "rec ") {
                 std::string problem = CollectMovi(at + 12, chunkEnd);
                 if (!problem.empty())
