@@ -121,6 +121,14 @@ protected:
 
     // ffprobe reads it without a word, and its layout holds what its index says: ffmpeg
     // trusts idx1 and reads past stray chunk headers in movi.
+    // A job that fails leaves no file under its output's name.
+    void ExpectNothingLeft(const TCliRun& run, const std::string& output, const std::string& job) const
+    {
+        if (run.Exit != 0) {
+            EXPECT_FALSE(fs::exists(PathOf(output))) << Job(job) << ": the failed job left " << output;
+        }
+    }
+
     void ExpectClean(const std::string& path, const std::string& job) const
     {
         EXPECT_TRUE(Probe(path).Clean) << Job(job) << ": ffprobe: " << ProbeErrors(path);
@@ -175,6 +183,7 @@ TEST_P(MuxerFilesTest, JoinOfThePartsHoldsEverySourcePacket)
     for (const std::string& part : parts)
         members += " " + ShellQuote(part);
     const TCliRun join = Run("join" + members + " -o joined.avi");
+    ExpectNothingLeft(join, "joined.avi", "join");
     ASSERT_EQ(join.Exit, 0) << Job("join") << ": " << join.Err;
     const std::string joined = PathOf("joined.avi");
     ExpectClean(joined, "join");
@@ -215,6 +224,7 @@ TEST_P(MuxerFilesTest, ClipHoldsTheStretchFromTheKeyFrameBeforeItsStart)
     const TCliRun clip =
         Run("clip " + ShellQuote(Source) + " --start " + std::to_string(start) + " --end " + std::to_string(end) +
             " -o clip.avi");
+    ExpectNothingLeft(clip, "clip.avi", job);
     ASSERT_EQ(clip.Exit, 0) << Job(job) << ": " << clip.Err;
     ExpectClean(PathOf("clip.avi"), job);
     const std::size_t firstPicture = frames.PicturesUpTo[key - 1] - 1, lastPicture = frames.PicturesUpTo[last - 1];
