@@ -70,6 +70,31 @@ TEST_F(ForeignLayoutTest, HeaderListsSizedWithoutTheirLastPadByteStayReadable)
                           out.begin() + outHeader + GetU32(&out[outHeader - 4]) + 5), "LIST");
 }
 
+// mencoder's stream copy: an odd video format closes the first strl, and hdrl is sized
+// without that pad byte, so that its last child runs into the list's own pad byte.
+TEST_F(ForeignLayoutTest, AHeaderListSizedWithoutAnInnerPadByteIsCopiedAsItIs)
+{
+    TAviBuilder b;
+    b.Video(64, 48, kOpaqueCoding);
+    b.LastStream().Format.push_back(0x11);
+    b.Audio().Interleaved(30, 10);
+    TBytes bytes = b.Build();
+    const std::size_t videoList = FindText(bytes, "strl");
+    OverwriteU32(bytes, videoList - 4, GetU32(&bytes[videoList - 4]) - 1);
+    const std::size_t headerList = FindText(bytes, "hdrl");
+    OverwriteU32(bytes, headerList - 4, GetU32(&bytes[headerList - 4]) - 1);
+    const std::string in = Write(bytes);
+
+    ExpectCleanClip(in, 0, 30, "all.avi");
+    const TBytes out = ReadFileBytes(PathOf("all.avi"));
+    const std::size_t outHeader = FindText(out, "hdrl");
+    const std::size_t span = GetU32(&bytes[headerList - 4]) + 1;
+    const std::size_t frames = FindText(bytes, "avih") + 8 + 16 - headerList;
+    for (std::size_t i = 0; i < span; ++i)
+        if (i < frames || i >= frames + 4)
+            ASSERT_EQ(out[outHeader + i], bytes[headerList + i]) << "header list byte " << i;
+}
+
 // Padding ahead of the first indexed chunk makes a relative first offset look absolute.
 TEST_F(ForeignLayoutTest, RelativeIndexBehindPaddingIsReadByWhereItsEntriesPoint)
 {

@@ -244,7 +244,7 @@ std::optional<std::vector<std::string>> AudioPacketHashes(const std::string& pat
         if (line.empty() || line[0] == '#')
             continue;
         // The stream number stays with the hash: two audio streams must not trade packets.
-        hashes.push_back(line.substr(0, line.find(',')) + ":" + line.substr(line.find_last_of(',') + 1));
+        hashes.push_back(line.substr(0, line.find(',')) + ":" + PacketHashOfFramemd5Line(line));
     }
     return hashes;
 }

@@ -124,6 +124,18 @@ std::string SamplePath(TSample sample)
     return path.string();
 }
 
+std::string PacketHashOfFramemd5Line(const std::string& line)
+{
+    std::size_t at = 0;
+    for (int field = 0; field < 5 && at != std::string::npos; ++field)
+        at = line.find(',', at + (field > 0));
+    if (at == std::string::npos)
+        return line;
+    const std::size_t begin = line.find_first_not_of(' ', at + 1);
+    const std::size_t end = line.find(',', begin);
+    return line.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
 std::vector<std::string> VideoFrameHashes(const std::string& path, bool decode)
 {
     const std::string command = "ffmpeg -nostdin -v error -i " + ShellQuote(path) + " -map 0:v:0 " +
@@ -137,8 +149,7 @@ std::vector<std::string> VideoFrameHashes(const std::string& path, bool decode)
     while (std::getline(lines, line)) {
         if (line.empty() || line[0] == '#')
             continue;
-        const auto comma = line.find_last_of(',');
-        hashes.push_back(line.substr(comma + 1));
+        hashes.push_back(PacketHashOfFramemd5Line(line));
     }
     return hashes;
 }

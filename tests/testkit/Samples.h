@@ -28,6 +28,9 @@ bool HaveFfmpeg();
 // One hash per video frame as ffmpeg reads the file: decoded pictures, or stored
 // packets when decode is false. Empty on failure.
 std::vector<std::string> VideoFrameHashes(const std::string& path, bool decode = true);
+// The packet's own hash in a framemd5 line, not that of side data the demuxer attached
+// to whichever packet it read first (a palette, new extradata).
+std::string PacketHashOfFramemd5Line(const std::string& line);
 // ffprobe's count of video packets and its frame rate and size; frames -1 on failure.
 struct TProbe {
     long Frames = -1;
