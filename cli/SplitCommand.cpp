@@ -92,7 +92,10 @@ int RunSplit(const TArgs& args)
     std::size_t written = 0;
     hooks.Writing = [&](const std::string& name) {
         progress.SetLabel("");
-        std::cout << name << "\n" << (written < syncLines.size() ? "  " + syncLines[written] : "") << std::endl;
+        // stdout stays the list of parts that scripts read; the report goes beside it.
+        std::cout << name << std::endl;
+        if (written < syncLines.size())
+            std::cerr << "  " << syncLines[written] << std::endl;
         ++written;
     };
     hooks.Progress = [&](std::int32_t done, std::int32_t) { progress.Show(done + base, maximum); };

@@ -79,7 +79,7 @@ TEST_F(CliSizeSplit, PartsStayWithinTheSizeAndRejoinToTheSource)
         ASSERT_GE(parts.size(), 3u) << split.Out;
         for (const std::string& part : parts)
             EXPECT_LE(fs::file_size(part), 60u * 1024) << part;
-        EXPECT_EQ(LinesWith(split.Out, "Part ").size(), parts.size()) << split.Out;
+        EXPECT_EQ(LinesWith(split.Err, "Part ").size(), parts.size()) << split.Err;
 
         std::string partArgs;
         for (const std::string& part : parts)
@@ -155,7 +155,7 @@ TEST_F(CliSizeSplit, PartsReportTheirAudioOffsetFromTheirSource)
 
     const TResult split = Cli("split " + ShellQuote(PathOf("movie.avi")) + " -m smallest -o " + ShellQuote(PathOf("run/")) + " -y");
     ASSERT_EQ(split.Exit, 0) << split.Err;
-    const auto splitLines = LinesWith(split.Out, "first audio sample");
+    const auto splitLines = LinesWith(split.Err, "first audio sample");
     ASSERT_EQ(splitLines.size(), 2u);
     EXPECT_EQ(Trimmed(splitLines[1]), lines[1]);
 
