@@ -69,7 +69,7 @@ bool TZendra::PlanPartsBySize(std::vector<std::int32_t>& plan, std::uint64_t max
     };
     const auto refuse = [&](std::size_t g, std::uint64_t alone) {
         const std::int32_t frame = CountVideoFrames(0, keys[g]);
-        throw EZendraError("Can not split into parts of at most " + std::to_string(maxFileSize) +
+        throw EZendraError("Can not split into parts of at most " + std::to_string(limit) +
                            " bytes: the key-frame group at frame " + std::to_string(frame) + " alone makes a part of " +
                            std::to_string(alone) + " bytes.");
     };
