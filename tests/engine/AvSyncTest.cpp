@@ -3,6 +3,8 @@
 #include "tests/engine/EngineFixture.h"
 
 #include <cmath>
+#include <map>
+#include <sstream>
 
 #include "app/jobs/JobCore.h"
 #include "engine/AvSync.h"
@@ -204,6 +206,61 @@ TEST_F(AvSyncSamples, FfmpegMoviesAreReadAsTheyAre)
             const TPartSync sync = PartSync(movie, s, e);
             ASSERT_TRUE(sync.HasAudio);
             EXPECT_LE(std::fabs(sync.OffsetSeconds), 2 * sync.ChunkSeconds + 0.040) << SampleName(sample) << " part " << r;
+        }
+    }
+}
+
+struct TProbedPacket {
+    double Pts = 0;
+    double Duration = 0;
+};
+
+// ffprobe's timing of every packet, by the file position of its data.
+std::map<long long, TProbedPacket> ProbePackets(const std::string& path)
+{
+    std::string text;
+    RunCommand("ffprobe -v error -show_entries packet=pts_time,duration_time,pos -of csv=p=0 " + ShellQuote(path), &text);
+    std::map<long long, TProbedPacket> packets;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string pts, duration, pos;
+        if (std::getline(fields, pts, ',') && std::getline(fields, duration, ',') && std::getline(fields, pos, ',') &&
+            pts != "N/A" && !pos.empty())
+            packets[std::stoll(pos)] = {std::stod(pts), duration == "N/A" ? 0 : std::stod(duration)};
+    }
+    return packets;
+}
+
+TEST_F(AvSyncSamples, OffsetsAgreeWithFfprobesTimestamps)
+{
+    for (TSample sample : {TSample::Mpeg4Pcm, TSample::Mpeg4Mp3, TSample::MjpegPcm}) {
+        SCOPED_TRACE(SampleName(sample));
+        const TZendra movie(SamplePath(sample));
+        const auto packets = ProbePackets(movie.MovieFile);
+        ASSERT_FALSE(packets.empty());
+        const auto probed = [&](std::size_t i) {
+            const auto it = packets.find(std::int64_t{movie.IndexBase()} + movie.Index[i].Offset + 8);
+            EXPECT_NE(it, packets.end()) << "entry " << i;
+            return it == packets.end() ? TProbedPacket{} : it->second;
+        };
+        double lead = 0;
+        for (std::size_t i = 0; i < movie.Index.size() && !IsVideoEntry(movie.Index[i]); ++i)
+            lead += probed(i).Duration;
+
+        // Parts of about a second: each has sound of its own.
+        std::vector<std::int32_t> starts, accumulators;
+        ASSERT_TRUE(movie.PlanParts(starts, accumulators, movie.TotalDataSize() / 8));
+        ASSERT_GE(starts.size(), 4u);
+        for (std::size_t r = 2; r <= starts.size(); ++r) {
+            const auto [s, e] = PartRange(starts, r);
+            ASSERT_TRUE(PartSync(movie, s, e).HasAudio);
+            auto audio = static_cast<std::size_t>(s);
+            while (IsVideoEntry(movie.Index[audio]))
+                ++audio;
+            const double expected = probed(audio).Pts - probed(static_cast<std::size_t>(s)).Pts - lead;
+            EXPECT_NEAR(PartSync(movie, s, e).OffsetSeconds, expected, 1e-5) << "part " << r;
         }
     }
 }
