@@ -160,7 +160,8 @@ void PrintText(const TZendra& movie, const TMovieFacts& f)
 std::string FindSourceOf(const TZendra& part)
 {
     const std::string name = part.PartRecord.SourceName();
-    if (name.empty())
+    // The record holds a bare file name; anything with a folder in it is not followed.
+    if (name.empty() || name.find('/') != std::string::npos || name.find('\\') != std::string::npos || name == "..")
         return {};
     std::string folder = ExtractFileDir(part.MovieFile);
     for (int up = 0; up < 3; ++up) {

@@ -172,6 +172,21 @@ TEST_F(CliSizeSplit, PartsReportTheirAudioOffsetFromTheirSource)
     EXPECT_NE(lost.Out.find("Part 2: the source movie.avi was not found beside the part"), std::string::npos) << lost.Out;
 }
 
+TEST_F(CliSizeSplit, ASourceNameWithAFolderIsNotFollowed)
+{
+    TAviBuilder source;
+    source.Video().Audio().Interleaved(20, 5);
+    source.Write(PathOf("movie.avi"));
+    TPartRecord record;
+    record.SetPartIndex(1);
+    record.SetSourceName("../movie.avi");
+    fs::create_directories(PathOf("run/sub"));
+    TAviBuilder(source).PartRecord(record).Write(PathOf("run/sub/part.avi"));
+    const TResult r = Cli("info " + ShellQuote(PathOf("run/sub/part.avi")) + " --parts");
+    EXPECT_EQ(r.Exit, 0) << r.Err;
+    EXPECT_NE(r.Out.find("the source ../movie.avi was not found beside the part"), std::string::npos) << r.Out;
+}
+
 TEST_F(CliSizeSplit, InfoWarnsOfVbrMp3AndPackedBitstreams)
 {
     if (!HaveFfmpeg())
