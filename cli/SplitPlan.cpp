@@ -40,7 +40,7 @@ std::optional<std::uint64_t> ParseByteSize(const std::string& text)
     if (digits < text.size()) {
         const char unit = static_cast<char>(std::toupper(static_cast<unsigned char>(text.back())));
         const int shift = unit == 'K' ? 10 : unit == 'M' ? 20 : unit == 'G' ? 30 : -1;
-        if (shift < 0)
+        if (shift < 0 || value > (~std::uint64_t{0} >> shift))
             return std::nullopt;
         value <<= shift;
     }

@@ -109,7 +109,7 @@ TEST_F(CliSizeSplit, SizesTakeKMAndGAsPowersOf1024)
     EXPECT_EQ(partCount("12k"), partCount("12288"));
     EXPECT_GT(partCount("12K"), partCount("1M"));
 
-    for (const char* bad : {"7X", "M", "0", "-5", "1.5G", "12MB", "''"}) {
+    for (const char* bad : {"7X", "M", "0", "-5", "1.5G", "12MB", "''", "99999999999G"}) {
         const TResult r = Cli("split " + ShellQuote(PathOf("movie.avi")) + " --max-size " + bad + " -o " +
                               ShellQuote(PathOf("never/")) + " -y");
         EXPECT_EQ(r.Exit, 2) << bad;
