@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -118,6 +119,7 @@ void TForm1::ConnectSignals()
     connect(seSplitMax, &TSpinEdit::Exit, this, &TForm1::seSplitMaxExit);
     connect(seSplitMax, &TSpinEdit::editingFinished, this, &TForm1::seSplitMaxExit);
     connect(eSplitFilename, &QLineEdit::textChanged, this, &TForm1::eSplitFilenameChange);
+    connect(seSplitSize, &QDoubleSpinBox::valueChanged, this, &TForm1::seSplitSizeChange);
 
     // Player panel
     connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);

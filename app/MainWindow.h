@@ -16,6 +16,7 @@ class QAbstractButton;
 class QAction;
 class QButtonGroup;
 class QComboBox;
+class QDoubleSpinBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -56,6 +57,8 @@ public:
 
     enum TTab { SplitTab = 0, RejoinTab = 1, ClipTab = 2 };
     enum TPage { DefaultPage = 0, WorkingPage = 1, WaitPage = 2 };
+    // Items of cbMode; project files store the item's number.
+    enum TSplitMode { OptimalMode = 0, MedianMode = 1, SmallestMode = 2, CustomMode = 3, SizeMode = 4 };
 
     // --- operations of the window
     bool OpenMovie();
@@ -80,6 +83,11 @@ public:
     void seSplitMaxChange();
     void seSplitMaxExit();
     void eSplitFilenameChange();
+    void seSplitSizeChange();
+    // The plan of the selected mode; false for a movie without key entries.
+    bool PlanSelectedMode(const TZendra& movie, std::vector<std::int32_t>& starts) const;
+    std::uint64_t SplitSizeBytes() const;
+    void ShowSizeModeCount();
 
     // --- the jobs
     void StartSplit();
@@ -236,6 +244,8 @@ public:
     QComboBox* cbMode = nullptr;
     TSpinEdit* seSplitMax = nullptr;
     QLabel* Label1 = nullptr;
+    QLabel* lbSplitSize = nullptr;
+    QDoubleSpinBox* seSplitSize = nullptr;  // MB; the limit of mode "By size"
     QGroupBox* GroupBox5 = nullptr;
     QLineEdit* eSplitFilename = nullptr;
     QLabel* Label4 = nullptr;

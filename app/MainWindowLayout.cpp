@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -226,13 +227,22 @@ void TForm1::CreateSplitTab()
     auto* modeRow = Compact(new QHBoxLayout(GroupBox4), 4, 4);
     cbMode = Named(new QComboBox(GroupBox4), "cbMode");
     cbMode->addItems({QStringLiteral("Optimal"), QStringLiteral("Median"), QStringLiteral("Smallest"),
-                      QStringLiteral("Custom")});
+                      QStringLiteral("Custom"), QStringLiteral("By size")});
     seSplitMax = Named(new TSpinEdit(GroupBox4), "seSplitMax");
     seSplitMax->SetText(QStringLiteral("100"));
     Label1 = Named(new QLabel(QStringLiteral("parts"), GroupBox4), "Label1");
     modeRow->addWidget(cbMode);
     modeRow->addWidget(seSplitMax);
     modeRow->addWidget(Label1);
+    lbSplitSize = Named(new QLabel(QStringLiteral("of at most"), GroupBox4), "lbSplitSize");
+    seSplitSize = Named(new QDoubleSpinBox(GroupBox4), "seSplitSize");
+    seSplitSize->setDecimals(2);
+    seSplitSize->setRange(0.01, 2047.99);  // parts stay below 2 GiB
+    seSplitSize->setValue(700);
+    seSplitSize->setSuffix(QStringLiteral(" MB"));
+    seSplitSize->setKeyboardTracking(false);  // one new plan per value, not one per keystroke
+    modeRow->addWidget(lbSplitSize);
+    modeRow->addWidget(seSplitSize);
     modeRow->addStretch(1);
 
     GroupBox5 = GroupBox(tbSplitting, "GroupBox5", QStringLiteral("Output base name"));

@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -114,6 +115,7 @@ bool TForm1::SaveProjectFile()
     project.SplitBaseName = S(eSplitFilename->text());
     project.SplitMode = cbMode->currentIndex();
     project.PartCount = seSplitMax->Value();
+    project.SplitMaxSize = static_cast<std::int32_t>(SplitSizeBytes());
     project.Columns = lvCombine->columnCount();
     for (int i = 0; i < lvCombine->topLevelItemCount(); ++i) {
         std::vector<std::string> row;
@@ -210,6 +212,14 @@ bool TForm1::LoadProjectFile()
                 row->setText(c, text);
         }
         seconds += static_cast<double>(SecondsOfTimeText(row->text(jcDuration)));
+    }
+    if (!reader.AtEnd()) {
+        // The limit of mode "By size": it belongs to the stored mode, so no mode change here.
+        const std::int32_t bytes = reader.ReadInteger();
+        if (bytes <= 0)
+            throw EZendraError("Invalid property value");
+        const QSignalBlocker quiet(seSplitSize);
+        seSplitSize->setValue(bytes / (1024.0 * 1024.0));
     }
     // The list's total and warning describe the restored rows, not those of before.
     JoinTotalText = JoinTotalOf(seconds);

@@ -1,7 +1,9 @@
 #include "app/ScreenshotTour.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QSlider>
 #include <QTabWidget>
@@ -33,6 +35,16 @@ void Photograph(TForm1& form, const QString& folder, const QString& suffix)
     }
 }
 
+void PhotographSizeMode(TForm1& form, const QString& folder)
+{
+    form.PageControl1->setCurrentIndex(TForm1::SplitTab);
+    form.seSplitSize->setValue(0.25);
+    Settle(300);
+    form.grab().save(QDir(folder).filePath(QStringLiteral("main-split-size.png")));
+    form.cbMode->setCurrentIndex(TForm1::OptimalMode);
+    form.cbModeChange();
+}
+
 void RunTour(TForm1& form, const QString& folder, const QString& movie)
 {
     QDir().mkpath(folder);
@@ -41,6 +53,7 @@ void RunTour(TForm1& form, const QString& folder, const QString& movie)
     form.TrackBar1->setValue(form.TotalFrames / 3);
     Settle(500);
     Photograph(form, folder, QString());
+    PhotographSizeMode(form, folder);
     form.resize(form.minimumSize());
     Settle(300);
     Photograph(form, folder, QStringLiteral("-minimum"));

@@ -17,11 +17,9 @@ void TForm1::StartSplit()
     TZendra movie(FileOpenDlg.FileName.toStdString(), [this](std::int32_t done, std::int32_t total) {
         ShowProgress(done, total);
     });
-    const std::int32_t target = SplitTarget(movie, cbMode->currentIndex(), seSplitMax->Value());
     std::vector<std::int32_t> starts;
-    std::vector<std::int32_t> accumulators;
     // A movie without key entries gives no plan: nothing to write, nothing to say.
-    if (movie.PlanParts(starts, accumulators, target))
+    if (PlanSelectedMode(movie, starts))
         RunSplit(starts, static_cast<std::int32_t>(movie.Index.size()));
 }
 

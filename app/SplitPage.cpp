@@ -1,11 +1,15 @@
 // The Split tab's modes and part count, prepared when a movie is opened.
 #include "app/MainWindow.h"
 
+#include <cmath>
+
 #include <QApplication>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 
 #include "app/SpinEdit.h"
+#include "app/jobs/JobCore.h"
 #include "engine/Zendra.h"
 #include "platform/Platform.h"
 
@@ -37,6 +41,10 @@ void TForm1::cbModeChange()
     const int mode = cbMode->currentIndex();
     if (mode == kCustomMode)
         return;
+    if (mode == SizeMode) {
+        ShowSizeModeCount();
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ModeChanging = true;
     struct TRestore {
@@ -82,6 +90,57 @@ void TForm1::eSplitFilenameChange()
     const QString bare = QString::fromStdString(NameWithoutExt(text.toStdString()));
     if (bare != text)
         eSplitFilename->setText(bare);
+}
+
+void TForm1::seSplitSizeChange()
+{
+    if (!MovieUsable)
+        return;
+    // A size of its own picks the size mode, as a count of its own picks "Custom".
+    const QSignalBlocker quiet(cbMode);
+    cbMode->setCurrentIndex(SizeMode);
+    ShowSizeModeCount();
+}
+
+void TForm1::ShowSizeModeCount()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ModeChanging = true;
+    struct TRestore {
+        TForm1* form;
+        ~TRestore()
+        {
+            form->ModeChanging = false;
+            QApplication::restoreOverrideCursor();
+        }
+    } restore{this};
+    const TZendra movie(FileOpenDlg.FileName.toStdString());
+    std::vector<std::int32_t> starts;
+    try {
+        if (!movie.PlanPartsBySize(starts, SplitSizeBytes()))
+            return;
+    } catch (const EZendraError& refused) {
+        // Start shows the refusal; until then the field says it in red.
+        seSplitSize->setToolTip(QString::fromStdString(refused.what()));
+        seSplitSize->setStyleSheet(QStringLiteral("color: red"));
+        return;
+    }
+    seSplitSize->setToolTip({});
+    seSplitSize->setStyleSheet({});
+    seSplitMax->SetValue(static_cast<int>(starts.size()));
+}
+
+std::uint64_t TForm1::SplitSizeBytes() const
+{
+    return static_cast<std::uint64_t>(std::llround(seSplitSize->value() * 1024 * 1024));
+}
+
+bool TForm1::PlanSelectedMode(const TZendra& movie, std::vector<std::int32_t>& starts) const
+{
+    if (cbMode->currentIndex() == SizeMode)
+        return movie.PlanPartsBySize(starts, SplitSizeBytes());
+    std::vector<std::int32_t> accumulators;
+    return movie.PlanParts(starts, accumulators, SplitTarget(movie, cbMode->currentIndex(), seSplitMax->Value()));
 }
 
 }  // namespace zendra

@@ -3,9 +3,13 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/jobs/JobCore.h"
 #include "cli/Commands.h"
+#include "cli/SplitPlan.h"
+#include "common/FileHelpers.h"
 #include "common/MediaNames.h"
 #include "common/TextHelpers.h"
+#include "engine/AvSync.h"
 #include "engine/Zendra.h"
 
 namespace zendra::cli {
@@ -23,6 +27,8 @@ struct TMovieFacts {
     std::size_t Entries = 0;
     std::size_t KeyFrames = 0;
     bool Relative = false;
+    bool VbrMp3 = false;
+    bool Packed = false;
 };
 
 TMovieFacts GatherFacts(const TZendra& movie)
@@ -45,6 +51,8 @@ TMovieFacts GatherFacts(const TZendra& movie)
     for (const IndexEntry& e : movie.Index)
         f.KeyFrames += IsKeyEntry(e);
     f.Relative = movie.IndexIsRelative();
+    f.VbrMp3 = IsVbrMp3(movie);
+    f.Packed = HasPackedBitstream(movie);
     return f;
 }
 
@@ -109,6 +117,8 @@ void PrintJson(const TZendra& movie, const TMovieFacts& f)
               << ", \"keyframes\": " << f.KeyFrames << ", \"relative_index\": " << (f.Relative ? "true" : "false")
               << ", \"continues_past_first_riff\": " << (movie.HasExtendedRiff ? "true" : "false")
               << ", \"left_out_entries\": " << movie.LeftOutEntries
+              << ", \"vbr_mp3\": " << (f.VbrMp3 ? "true" : "false")
+              << ", \"packed_bitstream\": " << (f.Packed ? "true" : "false")
               << ", \"is_part\": " << (movie.IsPart ? "true" : "false");
     if (movie.IsPart)
         std::cout << ", \"part_index\": " << r.PartIndex() << ", \"batch_identity\": " << JsonString(r.BatchIdentity())
@@ -132,6 +142,11 @@ void PrintText(const TZendra& movie, const TMovieFacts& f)
         std::cout << "Left out:       " << movie.LeftOutEntries << " index entries that name no chunk of the movie\n";
     if (movie.HasExtendedRiff)
         std::cout << "Note:           the movie continues past its first RIFF chunk (OpenDML); only the first is used\n";
+    if (f.VbrMp3)
+        std::cout << "Warning:        VBR MP3 audio (one frame per chunk); some players lose sync after a cut\n";
+    if (f.Packed)
+        std::cout << "Warning:        packed bitstream video (a B-frame packed with the frame before it); "
+                     "many players handle it badly after a cut\n";
     if (movie.IsPart) {
         const TPartRecord& r = movie.PartRecord;
         std::cout << "Part:           " << r.PartIndex() << "\n"
@@ -141,6 +156,65 @@ void PrintText(const TZendra& movie, const TMovieFacts& f)
     } else {
         std::cout << "Part:           no\n";
     }
+}
+
+// The movie a part was cut from, looked for by its recorded name beside the part and in
+// the folders above (a split writes into a run folder of its own).
+std::string FindSourceOf(const TZendra& part)
+{
+    const std::string name = part.PartRecord.SourceName();
+    // The record holds a bare file name; anything with a folder in it is not followed.
+    if (name.empty() || name.find('/') != std::string::npos || name.find('\\') != std::string::npos || name == "..")
+        return {};
+    std::string folder = ExtractFileDir(part.MovieFile);
+    for (int up = 0; up < 3; ++up) {
+        const std::string candidate = (folder.empty() ? std::string() : folder + "/") + name;
+        if (FileExists(candidate) && !SameFile(candidate, part.MovieFile))
+            return candidate;
+        if (folder.empty() || folder == "/")
+            break;
+        folder = ExtractFileDir(folder);
+    }
+    return {};
+}
+
+void PrintPartOfSource(const TZendra& part)
+{
+    const std::string sourceName = FindSourceOf(part);
+    const std::size_t number = part.PartRecord.PartIndex();
+    if (!sourceName.empty()) {
+        try {
+            const TZendra source(sourceName);
+            std::int32_t start = 0, end = 0;
+            if (LocatePartInSource(part, source, start, end)) {
+                std::cout << "Source:         " << sourceName << "\n" << PartSyncLine(number, PartSync(source, start, end)) << "\n";
+                return;
+            }
+        } catch (const EZendraError&) {
+            // Not a movie the part could come from: reported below like a missing one.
+        }
+    }
+    std::cout << "Part " << number << ": the source " << part.PartRecord.SourceName()
+              << " was not found beside the part; the audio offset needs it\n";
+}
+
+// One line per part: of the plan for a movie, of the file itself for a part.
+int PrintParts(const TZendra& movie, const TPlanOptions& plan)
+{
+    if (movie.IsPart) {
+        PrintPartOfSource(movie);
+        return kExitOk;
+    }
+    std::vector<std::int32_t> starts;
+    if (!PlanSplit(movie, plan, starts)) {
+        std::cerr << movie.MovieFile << " has no key frame to split at." << std::endl;
+        return kExitFailed;
+    }
+    for (std::size_t r = 1; r <= starts.size(); ++r) {
+        const auto [start, end] = PartRange(starts, r);
+        std::cout << PartSyncLine(r, PartSync(movie, start, end)) << "\n";
+    }
+    return kExitOk;
 }
 
 }  // namespace
@@ -153,20 +227,34 @@ int RunInfo(const TArgs& args)
     std::string movieName;
     bool json = false;
     bool index = false;
-    for (const std::string& a : args) {
-        if (a == "--json")
+    bool parts = false;
+    TPlanOptions plan;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::optional<int> status;
+        if (a == "--json") {
             json = true;
-        else if (a == "--index")
+        } else if (a == "--index") {
             index = true;
-        else if (!a.empty() && a[0] == '-')
+        } else if (a == "--parts") {
+            parts = true;
+        } else if (TakePlanOption(args, i, "info", plan, status)) {
+            if (status)
+                return *status;
+        } else if (!a.empty() && a[0] == '-') {
             return UsageError("info: unknown option '" + a + "'");
-        else if (movieName.empty())
+        } else if (movieName.empty()) {
             movieName = a;
-        else
+        } else {
             return UsageError("info: only one movie may be named");
+        }
     }
     if (movieName.empty())
         return UsageError("info: name a movie");
+    if (auto status = CheckPlanOptions("info", plan))
+        return *status;
+    if (parts && json)
+        return UsageError("info: --parts is a text report, give it without --json");
 
     TZendra movie(movieName);
     if (!movie.IsOpen()) {
@@ -187,6 +275,8 @@ int RunInfo(const TArgs& args)
         PrintText(movie, facts);
     if (index)
         PrintIndexLines(movie);
+    if (parts)
+        return PrintParts(movie, plan);
     return kExitOk;
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/jobs/JobCore.h"
 #include "cli/CliArgs.h"
+#include "cli/SplitPlan.h"
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
 
@@ -12,24 +13,10 @@ namespace {
 
 struct TSplitOptions {
     std::string Movie;
-    int Mode = 0;
-    std::int32_t Parts = 0;
+    TPlanOptions Plan;
     std::string Folder;
     std::string BaseName;
 };
-
-int ParseMode(const std::string& text)
-{
-    if (text == "optimal")
-        return 0;
-    if (text == "median")
-        return 1;
-    if (text == "smallest")
-        return 2;
-    if (text == "custom")
-        return 3;
-    return -1;
-}
 
 // Returns an exit status when the arguments are unusable.
 std::optional<int> ParseSplitArgs(const TArgs& args, TSplitOptions& o)
@@ -37,17 +24,12 @@ std::optional<int> ParseSplitArgs(const TArgs& args, TSplitOptions& o)
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
+        std::optional<int> status;
         if (a == "-y" || a == "--yes" || a == "--verify")
             continue;
-        if ((a == "-m" || a == "--mode") && hasValue) {
-            o.Mode = ParseMode(args[++i]);
-            if (o.Mode < 0)
-                return UsageError("split: unknown mode '" + args[i] + "'");
-        } else if ((a == "-n" || a == "--parts") && hasValue) {
-            const auto n = ParseFrame(args[++i], 0);
-            if (!n || args[i].back() == 's')
-                return UsageError("split: -n takes a number of parts");
-            o.Parts = *n;
+        if (TakePlanOption(args, i, "split", o.Plan, status)) {
+            if (status)
+                return status;
         } else if ((a == "-o" || a == "--output") && hasValue) {
             o.Folder = args[++i];
         } else if ((a == "-b" || a == "--basename") && hasValue) {
@@ -62,11 +44,7 @@ std::optional<int> ParseSplitArgs(const TArgs& args, TSplitOptions& o)
     }
     if (o.Movie.empty())
         return UsageError("split: name a movie");
-    if (o.Parts > 0)
-        o.Mode = 3;
-    if (o.Mode == 3 && o.Parts < 2)
-        return UsageError("split: custom mode needs -n with 2 parts or more");
-    return std::nullopt;
+    return CheckPlanOptions("split", o.Plan);
 }
 
 }  // namespace
@@ -82,18 +60,22 @@ int RunSplit(const TArgs& args)
     }
     std::vector<std::int32_t> starts;
     std::int32_t entries = 0;
+    std::vector<std::string> syncLines;  // taken before the writers change the index
     {
         TZendra movie(o.Movie);
         if (!movie.IsCompressed()) {
             std::cerr << "Video part in " << o.Movie << " is not compressed and can not be processed" << std::endl;
             return kExitFailed;
         }
-        std::vector<std::int32_t> accumulators;
-        if (!movie.PlanParts(starts, accumulators, SplitTarget(movie, o.Mode, o.Parts))) {
+        if (!PlanSplit(movie, o.Plan, starts)) {
             std::cerr << o.Movie << " has no key frame to split at." << std::endl;
             return kExitFailed;
         }
         entries = static_cast<std::int32_t>(movie.Index.size());
+        for (std::size_t r = 1; r <= starts.size(); ++r) {
+            const auto [start, end] = PartRange(starts, r);
+            syncLines.push_back(PartSyncLine(r, PartSync(movie, start, end)));
+        }
     }
     if (o.BaseName.empty())
         o.BaseName = NameWithoutExt(o.Movie);
@@ -108,9 +90,14 @@ int RunSplit(const TArgs& args)
     hooks.VerifyBytes = WantsByteProof(args);
     hooks.Started = [&](std::int32_t max) { maximum = max; };
     hooks.ProgressBase = [&](std::int32_t b) { base = b; };
+    std::size_t written = 0;
     hooks.Writing = [&](const std::string& name) {
         progress.SetLabel("");
+        // stdout stays the list of parts that scripts read; the report goes beside it.
         std::cout << name << std::endl;
+        if (written < syncLines.size())
+            std::cerr << "  " << syncLines[written] << std::endl;
+        ++written;
     };
     hooks.Progress = [&](std::int32_t done, std::int32_t) { progress.Show(done + base, maximum); };
     const TSplitResult result = RunSplitParts(o.Movie, starts, entries, o.Folder, o.BaseName, hooks);

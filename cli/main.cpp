@@ -22,7 +22,11 @@ const char* kHelp =
     "Usage: zendra-cli COMMAND ...\n"
     "Cuts AVI movies without re-encoding.\n\n"
     "  info MOVIE [--index] [--json]        frame count, rate, codec, index and part record\n"
+    "  info MOVIE --parts [-m MODE] [-n PARTS] [--max-size SIZE]\n"
+    "                                       where each part's audio starts against its video\n"
     "  split MOVIE [-m optimal|median|smallest|custom] [-n PARTS] [-o FOLDER] [-b BASENAME] [-y] [--verify]\n"
+    "  split MOVIE --max-size SIZE [-o FOLDER] [-b BASENAME] [-y] [--verify]\n"
+    "                                       parts at key frames, no part file larger than SIZE\n"
     "  join PART... -o OUTPUT [-y] [--force] [--verify]\n"
     "  clip MOVIE --start F --end F -o OUTPUT [-y] [--verify]\n"
     "  compare A B                          compares two files block by block\n"
@@ -30,6 +34,7 @@ const char* kHelp =
     "                                       with --source, that every chunk is one of MOVIE's\n\n"
     "Every output is read back and proven before it takes its name; --verify also compares\n"
     "every copied chunk byte for byte with the chunk it came from.\n"
+    "Sizes: bytes, or with K, M or G (powers of 1024), e.g. 700M, 4G, 1500000.\n"
     "Frames: 0 is the beginning, N the N-th video frame; a time may be given as seconds, e.g. 65.4s.\n"
     "Exit status: 0 success, 1 the job failed or was refused, 2 usage error.\n";
 

@@ -58,6 +58,14 @@ public:
     std::int32_t FrameImageSize() const;
     std::int32_t VideoFrameCount() const;
 
+    // --- split by size (SizePlanning.cpp)
+    // Bytes of the file SaveToFile writes for index positions start to end (-1: the end).
+    std::uint64_t PartFileSize(std::int32_t start, std::int32_t end, bool withPartRecord) const;
+    // Part starts at key entries so that no part file of a split exceeds maxFileSize bytes,
+    // headers and index included; false for a movie without key entries. Raises when one
+    // key-frame group alone makes a larger part.
+    bool PlanPartsBySize(std::vector<std::int32_t>& starts, std::uint64_t maxFileSize) const;
+
     // --- writers
     // Raises the reason when this movie can not be cut (it goes on past its first RIFF).
     void CheckCuttable() const;

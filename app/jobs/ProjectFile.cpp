@@ -176,6 +176,8 @@ TProjectBytes EncodeProject(const TProjectData& project)
     for (const auto& row : project.Rows)
         for (std::int32_t c = 0; c < project.Columns; ++c)
             w.WriteText(c < static_cast<std::int32_t>(row.size()) ? row[static_cast<std::size_t>(c)] : std::string());
+    if (project.SplitMode == kSplitBySizeMode)
+        w.WriteInteger(project.SplitMaxSize);
     return w.Bytes();
 }
 

@@ -46,11 +46,16 @@ struct TProjectData {
     std::int32_t ClipEnd = 0;
     std::string SplitFolder;
     std::string SplitBaseName;
-    std::int32_t SplitMode = 0;
+    std::int32_t SplitMode = 0;  // the item of the split tab's mode list
     std::int32_t PartCount = 0;
     std::int32_t Columns = 5;
     std::vector<std::vector<std::string>> Rows;  // each row: caption, then Columns - 1 texts
+    // Mode "By size" only: its limit in bytes, written after the rows, so that files of the
+    // other modes stay exactly as they were.
+    std::int32_t SplitMaxSize = 0;
 };
+
+constexpr std::int32_t kSplitBySizeMode = 4;
 
 constexpr const char* kProjectMark = "kvx";
 constexpr std::int32_t kProjectVersion = 1000;
