@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QStandardPaths>
+#include <QDir>
 #include <QRadioButton>
 #include <QSlider>
 #include <QStackedWidget>
@@ -319,6 +321,21 @@ TEST_F(MainWindowTest, OutputFoldersAreNumberedBelowTheChosenBase)
     // Cancelling keeps the base.
     FForm->Defaultoutputdirectory1Click();
     EXPECT_EQ(FForm->OutputBaseFolder, QString::fromStdString(base));
+}
+
+// An installed program's folder is not writable: the results go to the user's videos folder.
+TEST_F(MainWindowTest, DefaultOutputFolderIsBesideTheProgramOrInTheVideosFolder)
+{
+    EXPECT_EQ(DefaultOutputBase(QString::fromStdString(FFolder)), QString::fromStdString(FFolder + "/Output/"));
+    EXPECT_TRUE(fs::is_directory(FFolder + "/Output"));
+
+    // A program folder below a plain file can never hold the output folder (root writes anywhere else).
+    const std::string file = FFolder + "/not-a-folder";
+    std::ofstream(file) << "x";
+    const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    ASSERT_FALSE(videos.isEmpty());
+    EXPECT_EQ(DefaultOutputBase(QString::fromStdString(file + "/bin")), QDir(videos).filePath("Zendra/"));
+    EXPECT_TRUE(fs::is_directory(QDir(videos).filePath("Zendra").toStdString()));
 }
 
 TEST_F(MainWindowTest, WindowKeepsItsMinimumSize)

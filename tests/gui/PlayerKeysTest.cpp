@@ -11,6 +11,8 @@
 #include <QtTest/QTest>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <memory>
 
@@ -335,6 +337,17 @@ TEST_F(RealPlayerTest, PlayMenuNamesEveryKey)
     const int before = FForm->TrackBar1->value();
     QTest::keyClick(FForm.get(), Qt::Key_Right);
     EXPECT_EQ(FForm->TrackBar1->value(), before);
+
+    // The user guide lists every key of the menu, as <kbd>Ctrl</kbd>+<kbd>Left</kbd>.
+    std::ifstream file(std::string(ZENDRA_SOURCE_DIR) + "/help/Default.htm");
+    const std::string guide((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(guide.empty());
+    for (const auto& [action, keys] : expected) {
+        std::string written;
+        for (const QString& key : keys.split('+'))
+            written += (written.empty() ? "" : "+") + ("<kbd>" + key + "</kbd>").toStdString();
+        EXPECT_NE(guide.find(written), std::string::npos) << written;
+    }
 }
 
 }  // namespace
