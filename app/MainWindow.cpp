@@ -157,6 +157,9 @@ void TForm1::FormCreate()
 
     OutputBaseFolder = DefaultOutputBase(QCoreApplication::applicationDirPath());
     eSplitOutDir->setText(OutputBaseFolder);
+    if (!OutputBaseFolder.startsWith(QCoreApplication::applicationDirPath()))
+        eSplitOutDir->setToolTip(QStringLiteral("The program's folder can not be written: results go below ") +
+                                 OutputBaseFolder);
     OutFileDlg.InitialDir = eSplitOutDir->text();
 
     JoinTotalText = ResultText();
