@@ -44,16 +44,25 @@ void TKeyFrameStrip::SetKeyFrames(std::vector<std::int32_t> keyFrames)
     update();
 }
 
-int TKeyFrameStrip::MarkX(std::int32_t frame) const
+TKeyFrameStrip::TScale TKeyFrameStrip::Scale() const
 {
     const QStyleOptionSlider option = SliderOption(*FSlider);
     const QStyle* style = FSlider->style();
     const QRect groove = style->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, FSlider);
     const QRect handle = style->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, FSlider);
-    const int span = groove.width() - handle.width();
-    const int offset = QStyle::sliderPositionFromValue(FSlider->minimum(), FSlider->maximum(), frame - 1, span);
-    const int inSlider = groove.x() + handle.width() / 2 + offset;
-    return mapFromGlobal(FSlider->mapToGlobal(QPoint(inSlider, 0))).x();
+    const int firstInSlider = groove.x() + handle.width() / 2;
+    const int first = mapFromGlobal(FSlider->mapToGlobal(QPoint(firstInSlider, 0))).x();
+    return {first, groove.width() - handle.width()};
+}
+
+int TKeyFrameStrip::MarkX(const TScale& scale, std::int32_t frame) const
+{
+    return scale.First + QStyle::sliderPositionFromValue(FSlider->minimum(), FSlider->maximum(), frame - 1, scale.Span);
+}
+
+int TKeyFrameStrip::MarkX(std::int32_t frame) const
+{
+    return MarkX(Scale(), frame);
 }
 
 QSize TKeyFrameStrip::sizeHint() const
@@ -67,9 +76,10 @@ void TKeyFrameStrip::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     painter.setPen(isEnabled() ? kMarkColour : palette().color(QPalette::Disabled, QPalette::WindowText));
+    const TScale scale = Scale();
     int lastX = -1;
     for (const std::int32_t frame : FKeyFrames) {
-        const int x = MarkX(frame);
+        const int x = MarkX(scale, frame);
         if (x == lastX)
             continue;  // many key frames to a pixel: draw the pixel once
         painter.drawLine(x, 0, x, height() - 1);

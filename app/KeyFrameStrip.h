@@ -28,6 +28,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Where the track bar's first position lies in the strip, and the span of its positions.
+    struct TScale {
+        int First = 0;
+        int Span = 0;
+    };
+    TScale Scale() const;
+    int MarkX(const TScale& scale, std::int32_t frame) const;
+
     QSlider* FSlider;
     std::vector<std::int32_t> FKeyFrames;
 };

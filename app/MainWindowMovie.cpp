@@ -228,7 +228,8 @@ void TForm1::UpdateControls()
     };
     lbStartCustom->setText(timeOfFrame(ClipStartFrame));
     lbEndCustom->setText(timeOfFrame(ClipEndFrame));
-    lbRealStart->setText(RealStartText());
+    if (tab == ClipTab)
+        lbRealStart->setText(RealStartText());  // walks the index: only where it is seen
     UpdatePlayCommands();
     (ClipStartFrame != 0 ? rbStartCustom : rbStartDefault)->setChecked(true);
     if (!WMP1->FileName().isEmpty() && ClipEndFrame != 0)
