@@ -277,6 +277,13 @@ TEST_F(RealPlayerTest, MarksSetWithIAndOClipFromTheSnappedKeyFrameToTheFrameShow
             << realStart.toStdString();
         const auto kb = (std::filesystem::file_size(clip) + 1023) / 1024;
         EXPECT_TRUE(realStart.endsWith(QStringLiteral(", %1 kB").arg(kb))) << realStart.toStdString();
+        // The command line's frame numbers are the ones the marks show.
+        const std::string byCli = FFolder + "/cli" + std::to_string(n) + ".avi";
+        ASSERT_EQ(RunCommand(std::string(ZENDRA_CLI_PATH) + " clip " + ShellQuote(movie) + " --start " +
+                             std::to_string(c.start) + " --end " + std::to_string(c.end) + " -o " + ShellQuote(byCli) +
+                             " >/dev/null 2>&1"),
+                  0);
+        EXPECT_EQ(Md5OfFile(byCli), Md5OfFile(clip));
     }
 }
 
