@@ -346,6 +346,8 @@ private:
     void ShowDefaultPage();
     bool ViewJobResult(const QString& fileName);
     // The player panel's and Clip tab's view of the movie's index.
+    bool AcceptMovie(const QString& name);
+    void ReadMovieLength();
     void TakeMovieIndex(const QString& name);
     void ForgetMovie();
     void HoldFrameShown();

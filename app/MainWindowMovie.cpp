@@ -122,17 +122,11 @@ bool TForm1::WaitForPlayer()
     return WMP1->ReadyState() >= 3;
 }
 
-bool TForm1::OpenMovie()
+// A movie that is gone or refused by the split check is not taken; the preview then
+// must not go on showing the one before under the new name.
+bool TForm1::AcceptMovie(const QString& name)
 {
-    sbStop1->setChecked(true);
-    MovieUsable = false;
-    bStart->setEnabled(false);
-    SetStatusPanel(2, {});
-    const QString name = FileOpenDlg.FileName;
-    if (name.isEmpty())
-        return false;
     if (!QFileInfo(name).isFile()) {
-        // The preview must not go on showing a movie that is no longer the one named.
         ForgetMovie();
         ShowMessage(("File " + name + " does not exists").toStdString());
         return false;
@@ -144,11 +138,32 @@ bool TForm1::OpenMovie()
         ~TRefusal()
         {
             if (!taken)
-                form->ForgetMovie();
+                form->ForgetMovie();  // also when the check raised an error
         }
     } refusal{this, taken};
     taken = PrepareSplitModes(name);
-    if (!taken)
+    return taken;
+}
+
+void TForm1::ReadMovieLength()
+{
+    WMP1->SetDisplayMode(1);
+    TotalFrames = static_cast<std::int32_t>(RoundEven(WMP1->Duration()));
+    WMP1->SetDisplayMode(0);
+    MovieDuration = WMP1->Duration();
+    FrameRate = MovieDuration > 0 ? TotalFrames / MovieDuration : 0;
+}
+
+bool TForm1::OpenMovie()
+{
+    sbStop1->setChecked(true);
+    MovieUsable = false;
+    bStart->setEnabled(false);
+    SetStatusPanel(2, {});
+    const QString name = FileOpenDlg.FileName;
+    if (name.isEmpty())
+        return false;
+    if (!AcceptMovie(name))
         return false;
 
     struct TOpening {
@@ -167,12 +182,7 @@ bool TForm1::OpenMovie()
     WMP1->Stop();
     pWMPPanelResize();
 
-    WMP1->SetDisplayMode(1);
-    TotalFrames = static_cast<std::int32_t>(RoundEven(WMP1->Duration()));
-    WMP1->SetDisplayMode(0);
-    MovieDuration = WMP1->Duration();
-    FrameRate = MovieDuration > 0 ? TotalFrames / MovieDuration : 0;
-
+    ReadMovieLength();
     TrackBar1->setMaximum(TotalFrames);
     TakeMovieIndex(name);
     MovieLoaded = true;

@@ -338,6 +338,9 @@ TEST_F(JobsTest, StartMarkOnAKeyFrameClipsFromThatKeyFrame)
     FForm->sbCustomStart->click();
     EXPECT_TRUE(FForm->lbRealStart->text().startsWith("Starts at key frame 26 (0h:00m:01s:00ms), 4 frames before the mark; "))
         << FForm->lbRealStart->text().toStdString();
+    FForm->TrackBar1->setValue(120);
+    FForm->sbCustomStart->click();
+    EXPECT_EQ(FForm->lbRealStart->text(), "The starting position is located behind the ending position.");
     FForm->TrackBar1->setValue(25);
     FForm->sbCustomStart->click();
 
