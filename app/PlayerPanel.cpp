@@ -70,9 +70,9 @@ void TForm1::sbPlay1Click()
 
 void TForm1::sbStop1Click()
 {
+    sbStop1->setChecked(true);  // first: its handler holds the frame that was playing
     MotionMark = 0;
     PlayingMark = 0;
-    sbStop1->setChecked(true);
     tmSlowMotion->stop();
     if (MovieLoaded)
         WMP1->Stop();
