@@ -9,7 +9,8 @@ namespace zendra {
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Zendra"));
-    setApplicationDisplayName(QStringLiteral("Zendra"));
+    // No display name: the window system would append it to every title.
+    setApplicationDisplayName(QString());
     setApplicationVersion(QStringLiteral("1.32"));
 }
 

@@ -131,6 +131,20 @@ QString TotalText(const std::vector<TJoinEntry>& entries)
     return JoinTotalOf(seconds);
 }
 
+// The total of the rows now in the list; an empty list reads as at the start.
+QString RowsTotalText(const QTreeWidget& list)
+{
+    if (list.topLevelItemCount() == 0)
+        return QStringLiteral("Result: 0h: 00m: 00s");
+    double seconds = 0;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = list.topLevelItem(i);
+        const TCombiSort* record = RecordOf(row);
+        seconds += static_cast<double>(record ? record->PlayTime : SecondsOfTimeText(row->text(jcDuration)));
+    }
+    return JoinTotalOf(seconds);
+}
+
 QString NotTakenText(std::size_t count)
 {
     return QStringLiteral("There are ") + QString::number(count) + QStringLiteral(" file") +
@@ -243,6 +257,7 @@ void TForm1::sbRemoveCombiClick()
     for (int i = lvCombine->topLevelItemCount() - 1; i >= 0; --i)
         if (lvCombine->topLevelItem(i)->isSelected())
             delete lvCombine->takeTopLevelItem(i);
+    JoinTotalText = RowsTotalText(*lvCombine);
     CheckJoinOrigin(*lvCombine, *lbCombiWarning);
     UpdateControls();
 }
@@ -253,6 +268,7 @@ void TForm1::sbClearCombiClick()
         return;
     lbCombiWarning->setVisible(false);
     ClearJoinList();
+    JoinTotalText = RowsTotalText(*lvCombine);
     UpdateControls();
 }
 

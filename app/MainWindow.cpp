@@ -29,6 +29,7 @@
 #include "common/AboutForm.h"
 #include "common/FileHelpers.h"
 #include "common/WidgetHelpers.h"
+#include "engine/Zendra.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 
@@ -125,6 +126,7 @@ void TForm1::ConnectSignals()
     connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
     connect(sbPlay1, &QToolButton::clicked, this, &TForm1::sbPlay1Click);
     connect(sbStop1, &QToolButton::clicked, this, &TForm1::sbStop1Click);
+    connect(sbStop1, &QToolButton::toggled, this, &TForm1::sbStop1Toggled);
     connect(sbFirst1, &QToolButton::clicked, this, [this] { sbFirst1Click(sbFirst1); });
     connect(sbLast1, &QToolButton::clicked, this, [this] { sbFirst1Click(sbLast1); });
     connect(sbSlowMotion, &QToolButton::clicked, this, &TForm1::sbSlowMotionClick);
@@ -139,6 +141,7 @@ void TForm1::ConnectSignals()
     connect(tmSlowMotion, &QTimer::timeout, this, &TForm1::tmSlowMotionTimer);
     connect(TmStep1, &QTimer::timeout, this, &TForm1::TmStep1Timer);
     pWMPPanel->installEventFilter(this);
+    ConnectPlayMenu();
     ConnectJobSignals();
 }
 
@@ -154,9 +157,11 @@ void TForm1::FormCreate()
     Notebook1->setCurrentIndex(DefaultPage);
     UpdateControls();
 
-    OutputBaseFolder = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Output/"));
+    OutputBaseFolder = DefaultOutputBase(QCoreApplication::applicationDirPath());
     eSplitOutDir->setText(OutputBaseFolder);
-    ForceDirectories(OutputBaseFolder.toStdString());  // failure is fine: the split asks again
+    if (!OutputBaseFolder.startsWith(QCoreApplication::applicationDirPath()))
+        eSplitOutDir->setToolTip(QStringLiteral("The program's folder can not be written: results go below ") +
+                                 OutputBaseFolder);
     OutFileDlg.InitialDir = eSplitOutDir->text();
 
     JoinTotalText = ResultText();
@@ -253,6 +258,7 @@ void TForm1::bStartClick()
     } jobEnd{this};
     switch (ActiveTab()) {
     case SplitTab:
+        seSplitMaxExit();  // a count typed below the minimum is raised now
         if (seSplitMax->Value() > 1) {
             StartSplit();
             UpdateOutputFolder();

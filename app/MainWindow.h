@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/MoviePlayer.h"
@@ -35,6 +36,7 @@ class QTreeWidget;
 
 namespace zendra {
 
+class TKeyFrameStrip;
 class TSpinEdit;
 class TZendra;
 struct TJobHooks;
@@ -140,6 +142,18 @@ public:
     void pWMPPanelResize();
     std::int32_t CurrentFrame() const;
     double CurrentTime() const;
+    // Frames count from 1, the track bar from 0: position p shows frame p + 1.
+    std::int32_t FrameShown() const;
+    std::int32_t FrameAtPosition(int position) const;
+    static int PositionOfFrame(std::int32_t frame);
+    void sbStop1Toggled(bool down);
+
+    // --- keys of the Play menu
+    void PlayPause1Click();
+    void StepFrame(int step);
+    void StepKeyFrame(int direction);
+    void SetClipStart1Click();
+    void SetClipEnd1Click();
 
     // --- handlers of the menu and the top panel
     void Open1Click();
@@ -206,6 +220,16 @@ public:
     QAction* Helpcontents1 = nullptr;
     QAction* About1 = nullptr;
     QAction* Website1 = nullptr;
+    QMenu* Play1 = nullptr;
+    QAction* PlayPause1 = nullptr;
+    QAction* PreviousFrame1 = nullptr;
+    QAction* NextFrame1 = nullptr;
+    QAction* PreviousKeyFrame1 = nullptr;
+    QAction* NextKeyFrame1 = nullptr;
+    QAction* FirstFrame1 = nullptr;
+    QAction* LastFrame1 = nullptr;
+    QAction* SetClipStart1 = nullptr;
+    QAction* SetClipEnd1 = nullptr;
 
     // --- top panel
     QFrame* pTopPanel = nullptr;
@@ -231,6 +255,7 @@ public:
     QScrollArea* sbTracker1 = nullptr;
     QWidget* pTrack1 = nullptr;
     QSlider* TrackBar1 = nullptr;
+    TKeyFrameStrip* pKeyFrames = nullptr;
 
     // --- pages
     QStackedWidget* Notebook1 = nullptr;
@@ -278,6 +303,7 @@ public:
     QLabel* lbEndCustom = nullptr;
     QToolButton* sbCustomEnd = nullptr;
     QToolButton* sbLocateEnd = nullptr;
+    QLabel* lbRealStart = nullptr;
 
     // Working and Wait pages
     QLabel* lbWriting = nullptr;
@@ -300,6 +326,8 @@ protected:
 
 private:
     void CreateMenus();
+    void CreatePlayMenu();
+    void ConnectPlayMenu();
     void CreateTopPanel();
     void CreatePlayButtons();
     void CreateBackground(const TPlayerFactory& makePlayer);
@@ -327,8 +355,23 @@ private:
     void ShowWorkingPage(const QString& writingText);
     void ShowDefaultPage();
     bool ViewJobResult(const QString& fileName);
+    // The player panel's and Clip tab's view of the movie's index.
+    bool AcceptMovie(const QString& name);
+    void ReadMovieLength();
+    void TakeMovieIndex(const QString& name);
+    void ForgetMovie();
+    void HoldFrameShown();
+    void UpdatePlayCommands();
+    QString RealStartText() const;
+    std::int32_t ClipEndForJob(std::int32_t endFrame) const;
 
     bool FOpening = false;
+    // The loaded movie's engine, for its key frames and the clip's real start.
+    std::unique_ptr<TZendra> FMovieIndex;
 };
+
+// The folder beside the program ("Output/") when it can be written, else a Zendra folder
+// in the user's videos folder (an installed program's folder is not the user's).
+QString DefaultOutputBase(const QString& programFolder);
 
 }  // namespace zendra

@@ -10,8 +10,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -27,6 +29,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/KeyFrameStrip.h"
 #include "app/SpinEdit.h"
 #include "platform/WMPlayer.h"
 
@@ -45,6 +48,14 @@ QAction* AddItem(QMenu* menu, const char* name, const QString& caption)
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+QAction* AddKey(QMenu* menu, const char* name, const QString& caption, const QKeySequence& keys)
+{
+    QAction* action = AddItem(menu, name, caption);
+    action->setShortcut(keys);
+    action->setEnabled(false);
     return action;
 }
 
@@ -108,6 +119,8 @@ void TForm1::CreateMenus()
     File1->addSeparator();
     Exit1 = AddItem(File1, "Exit1", QStringLiteral("Exit"));
 
+    CreatePlayMenu();
+
     Tools1 = Named(menuBar()->addMenu(QStringLiteral("Tools")), "Tools1");
     Binaryfilecompare1 = AddItem(Tools1, "Binaryfilecompare1", QStringLiteral("Binary file compare"));
     Avistructure1 = AddItem(Tools1, "Avistructure1", QStringLiteral("Avi file structure"));
@@ -116,6 +129,24 @@ void TForm1::CreateMenus()
     Helpcontents1 = AddItem(Help1, "Helpcontents1", QStringLiteral("Help contents"));
     About1 = AddItem(Help1, "About1", QStringLiteral("About"));
     Website1 = AddItem(Help1, "Website1", QStringLiteral("Zendra home page (README)"));
+}
+
+// The keys of the player panel and the Clip tab, with their shortcuts on show.
+void TForm1::CreatePlayMenu()
+{
+    Play1 = Named(menuBar()->addMenu(QStringLiteral("Play")), "Play1");
+    PlayPause1 = AddKey(Play1, "PlayPause1", QStringLiteral("Play / Pause"), Qt::Key_Space);
+    Play1->addSeparator();
+    PreviousFrame1 = AddKey(Play1, "PreviousFrame1", QStringLiteral("Previous frame"), Qt::Key_Left);
+    NextFrame1 = AddKey(Play1, "NextFrame1", QStringLiteral("Next frame"), Qt::Key_Right);
+    PreviousKeyFrame1 =
+        AddKey(Play1, "PreviousKeyFrame1", QStringLiteral("Previous key frame"), Qt::CTRL | Qt::Key_Left);
+    NextKeyFrame1 = AddKey(Play1, "NextKeyFrame1", QStringLiteral("Next key frame"), Qt::CTRL | Qt::Key_Right);
+    FirstFrame1 = AddKey(Play1, "FirstFrame1", QStringLiteral("First frame"), Qt::Key_Home);
+    LastFrame1 = AddKey(Play1, "LastFrame1", QStringLiteral("Last frame"), Qt::Key_End);
+    Play1->addSeparator();
+    SetClipStart1 = AddKey(Play1, "SetClipStart1", QStringLiteral("Clip start at this frame"), Qt::Key_I);
+    SetClipEnd1 = AddKey(Play1, "SetClipEnd1", QStringLiteral("Clip end at this frame"), Qt::Key_O);
 }
 
 void TForm1::CreatePlayButtons()
@@ -199,13 +230,13 @@ void TForm1::CreateBackground(const TPlayerFactory& makePlayer)
     column->addWidget(pWMPPanel, 1);
 
     sbTracker1 = Named(new QScrollArea(Panel3), "sbTracker1");
-    sbTracker1->setFixedHeight(26);
+    sbTracker1->setFixedHeight(34);  // the track bar and its key-frame strip
     sbTracker1->setFrameShape(QFrame::NoFrame);
     sbTracker1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     sbTracker1->setWidgetResizable(true);
     pTrack1 = Named(new QWidget, "pTrack1");
-    pTrack1->setMinimumHeight(22);
-    auto* track = Compact(new QHBoxLayout(pTrack1), 0, 0);
+    pTrack1->setMinimumHeight(30);
+    auto* track = Compact(new QVBoxLayout(pTrack1), 0, 0);
     track->setContentsMargins(3, 0, 3, 0);  // the track bar's left offset, on both sides
     TrackBar1 = Named(new QSlider(Qt::Horizontal, pTrack1), "TrackBar1");
     TrackBar1->setFixedHeight(24);
@@ -213,6 +244,9 @@ void TForm1::CreateBackground(const TPlayerFactory& makePlayer)
     TrackBar1->setSingleStep(1);
     TrackBar1->setTickPosition(QSlider::NoTicks);
     track->addWidget(TrackBar1);
+    pKeyFrames = Named(new TKeyFrameStrip(TrackBar1, pTrack1), "pKeyFrames");
+    pKeyFrames->setFixedHeight(7);
+    track->addWidget(pKeyFrames);
     sbTracker1->setWidget(pTrack1);
     column->addWidget(sbTracker1);
     stack->addWidget(Panel3);
@@ -318,7 +352,9 @@ void TForm1::CreateRejoinTab()
 void TForm1::CreateClipTab()
 {
     tbCropping = Named(new QWidget, "tbCropping");
-    auto* row = Compact(new QHBoxLayout(tbCropping), 4, 6);
+    auto* page = Compact(new QVBoxLayout(tbCropping), 4, 2);
+    auto* row = Compact(new QHBoxLayout, 0, 6);
+    page->addLayout(row, 1);
     struct TEnd {
         QGroupBox*& box;
         const char* boxName;
@@ -378,6 +414,10 @@ void TForm1::CreateClipTab()
         inner->addWidget(end.customBox, 1);
         row->addWidget(end.box, 1);
     }
+    // Where the clip really starts: the key frame its start snaps to.
+    lbRealStart = Named(new QLabel(tbCropping), "lbRealStart");
+    SetTextColour(lbRealStart, QColor(0, 0, 128));
+    page->addWidget(lbRealStart);
     PageControl1->addTab(tbCropping, QStringLiteral("Clip"));
 }
 

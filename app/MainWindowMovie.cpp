@@ -5,7 +5,10 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -18,6 +21,8 @@
 
 #include <cmath>
 
+#include "app/KeyFrameStrip.h"
+#include "app/KeyFrames.h"
 #include "app/SpinEdit.h"
 #include "common/FileHelpers.h"
 #include "common/ShellDirDialog.h"
@@ -117,6 +122,38 @@ bool TForm1::WaitForPlayer()
     return WMP1->ReadyState() >= 3;
 }
 
+// A movie that is gone or refused by the split check is not taken; the preview then
+// must not go on showing the one before under the new name.
+bool TForm1::AcceptMovie(const QString& name)
+{
+    if (!QFileInfo(name).isFile()) {
+        ForgetMovie();
+        ShowMessage(("File " + name + " does not exists").toStdString());
+        return false;
+    }
+    bool taken = false;
+    struct TRefusal {
+        TForm1* form;
+        const bool& taken;
+        ~TRefusal()
+        {
+            if (!taken)
+                form->ForgetMovie();  // also when the check raised an error
+        }
+    } refusal{this, taken};
+    taken = PrepareSplitModes(name);
+    return taken;
+}
+
+void TForm1::ReadMovieLength()
+{
+    WMP1->SetDisplayMode(1);
+    TotalFrames = static_cast<std::int32_t>(RoundEven(WMP1->Duration()));
+    WMP1->SetDisplayMode(0);
+    MovieDuration = WMP1->Duration();
+    FrameRate = MovieDuration > 0 ? TotalFrames / MovieDuration : 0;
+}
+
 bool TForm1::OpenMovie()
 {
     sbStop1->setChecked(true);
@@ -126,11 +163,7 @@ bool TForm1::OpenMovie()
     const QString name = FileOpenDlg.FileName;
     if (name.isEmpty())
         return false;
-    if (!QFileInfo(name).isFile()) {
-        ShowMessage(("File " + name + " does not exists").toStdString());
-        return false;
-    }
-    if (!PrepareSplitModes(name))
+    if (!AcceptMovie(name))
         return false;
 
     struct TOpening {
@@ -142,25 +175,16 @@ bool TForm1::OpenMovie()
     WMP1->SetFileName(name);
     if (!WaitForPlayer()) {
         // The preview never got ready: the movie is not taken.
-        WMP1->SetFileName({});
-        MovieLoaded = false;
-        TotalFrames = 0;
-        MovieDuration = 0;
-        FrameRate = 0;
-        TrackBar1->setMaximum(0);
+        ForgetMovie();
         ShowMessage(("The preview can not load " + name).toStdString());
         return false;
     }
     WMP1->Stop();
     pWMPPanelResize();
 
-    WMP1->SetDisplayMode(1);
-    TotalFrames = static_cast<std::int32_t>(RoundEven(WMP1->Duration()));
-    WMP1->SetDisplayMode(0);
-    MovieDuration = WMP1->Duration();
-    FrameRate = MovieDuration > 0 ? TotalFrames / MovieDuration : 0;
-
+    ReadMovieLength();
     TrackBar1->setMaximum(TotalFrames);
+    TakeMovieIndex(name);
     MovieLoaded = true;
     MovieUsable = FrameRate > 0;
     eSplitFilename->setText(QString::fromStdString(NameWithoutExt(name.toStdString())));
@@ -207,9 +231,16 @@ void TForm1::UpdateControls()
     if (!MovieLoaded)
         TrackBar1->setValue(0);
 
+    // A mark shows the time of its frame, the time the status bar read when it was picked.
     const double rate = FrameRate;
-    lbStartCustom->setText(QString::fromStdString(SecondsToTimeText(rate > 0 ? ClipStartFrame / rate : 0)));
-    lbEndCustom->setText(QString::fromStdString(SecondsToTimeText(rate > 0 ? ClipEndFrame / rate : 0)));
+    const auto timeOfFrame = [rate](std::int32_t frame) {
+        return QString::fromStdString(SecondsToTimeText(rate > 0 ? PositionOfFrame(frame) / rate : 0));
+    };
+    lbStartCustom->setText(timeOfFrame(ClipStartFrame));
+    lbEndCustom->setText(timeOfFrame(ClipEndFrame));
+    if (tab == ClipTab)
+        lbRealStart->setText(RealStartText());  // walks the index: only where it is seen
+    UpdatePlayCommands();
     (ClipStartFrame != 0 ? rbStartCustom : rbStartDefault)->setChecked(true);
     if (!WMP1->FileName().isEmpty() && ClipEndFrame != 0)
         (ClipEndFrame == TotalFrames ? rbEndDefault : rbEndCustom)->setChecked(true);
@@ -217,6 +248,31 @@ void TForm1::UpdateControls()
     SetStatusPanel(1, ResultText());
     pPlayButtons->setVisible(tab != RejoinTab);
     SetStatusPanel(2, tab == RejoinTab ? QString() : ShortenedMovieName());
+}
+
+void TForm1::TakeMovieIndex(const QString& name)
+{
+    FMovieIndex = std::make_unique<TZendra>(name.toStdString());
+    pKeyFrames->SetKeyFrames(KeyFrameNumbers(*FMovieIndex));
+}
+
+// No movie in the preview: nothing shown, nothing to mark.
+void TForm1::ForgetMovie()
+{
+    sbStop1->setChecked(true);
+    WMP1->Stop();
+    WMP1->SetFileName({});
+    MovieLoaded = false;
+    MovieUsable = false;
+    TotalFrames = 0;
+    MovieDuration = 0;
+    FrameRate = 0;
+    ClipStartFrame = 0;
+    ClipEndFrame = 0;
+    TrackBar1->setMaximum(0);
+    FMovieIndex.reset();
+    pKeyFrames->SetKeyFrames({});
+    UpdateControls();
 }
 
 QString TForm1::ShortenedMovieName() const
@@ -293,6 +349,25 @@ QString TForm1::NextFreeFolder(const QString& prefix) const
         if (!DirectoryExists(candidate.toStdString()))
             return candidate;
     }
+}
+
+QString DefaultOutputBase(const QString& programFolder)
+{
+    const QString beside = QDir(programFolder).filePath(QStringLiteral("Output/"));
+    if (ForceDirectories(beside.toStdString()) && QFileInfo(beside).isWritable()) {
+        QFile probe(QDir(beside).filePath(QStringLiteral(".zendra-write-test")));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.close();
+            probe.remove();
+            return beside;
+        }
+    }
+    QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    if (videos.isEmpty())
+        videos = QDir::homePath();
+    const QString zendra = QDir(videos).filePath(QStringLiteral("Zendra/"));
+    ForceDirectories(zendra.toStdString());  // failure is fine: the split asks again
+    return zendra;
 }
 
 void TForm1::Defaultoutputdirectory1Click()

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/TextHelpers.h"
@@ -27,6 +28,21 @@ double TForm1::CurrentTime() const
     return position < 0 ? 0 : position;
 }
 
+std::int32_t TForm1::FrameAtPosition(int position) const
+{
+    return TotalFrames > 0 ? std::clamp(position + 1, 1, TotalFrames) : 0;
+}
+
+std::int32_t TForm1::FrameShown() const
+{
+    return FrameAtPosition(TrackBar1->value());
+}
+
+int TForm1::PositionOfFrame(std::int32_t frame)
+{
+    return std::max(frame - 1, 0);
+}
+
 void TForm1::TrackBar1Change()
 {
     const int position = TrackBar1->value();
@@ -40,8 +56,9 @@ void TForm1::TrackBar1Change()
         WMP1->SetCurrentPosition(position / FrameRate);
         ProcessMessages();
     }
+    // The number of the frame the picture shows, as the marks and the key-frame strip count.
     SetStatusPanel(0, QString::fromStdString(SecondsToTimeText(CurrentTime())) + QStringLiteral(" [") +
-                          QString::number(CurrentFrame()) + QStringLiteral("]"));
+                          QString::number(FrameAtPosition(CurrentFrame())) + QStringLiteral("]"));
 }
 
 void TForm1::sbPlay1Click()
@@ -53,12 +70,40 @@ void TForm1::sbPlay1Click()
 
 void TForm1::sbStop1Click()
 {
+    sbStop1->setChecked(true);  // first: its handler holds the frame that was playing
     MotionMark = 0;
     PlayingMark = 0;
-    sbStop1->setChecked(true);
     tmSlowMotion->stop();
     if (MovieLoaded)
         WMP1->Stop();
+}
+
+// Whatever put Stop down (Stop, First, Last, a step, Select, a new movie, a job): playback
+// is over, so the track bar seeks the picture again.
+void TForm1::sbStop1Toggled(bool down)
+{
+    if (!down)
+        return;
+    const bool wasPlaying = PlayingMark == 1;
+    PlayingMark = 0;
+    MotionMark = 0;
+    tmSlowMotion->stop();
+    if (!MovieLoaded)
+        return;
+    WMP1->Stop();
+    if (wasPlaying)
+        HoldFrameShown();
+}
+
+// The track bar lags the playing picture by up to a timer tick: put both on one frame.
+void TForm1::HoldFrameShown()
+{
+    const int position = std::min(CurrentFrame(), TrackBar1->maximum());
+    LastTrackPosition = -1;
+    if (TrackBar1->value() == position)
+        TrackBar1Change();
+    else
+        TrackBar1->setValue(position);
 }
 
 void TForm1::TrackTimer1Timer()

@@ -3,6 +3,8 @@
 #include "app/MainWindow.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,6 +24,42 @@ namespace zendra {
 namespace {
 
 constexpr double kMsPerDay = 86400000.0;
+
+// Swallows the user's input while it is installed.
+class TInputDrop : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+// Clicks and keys given while the result player ran wait in the queue; delivered now
+// they would act on the window again (a click on Start starts a second job).
+void DropPendingInput()
+{
+    TInputDrop drop;
+    QCoreApplication::instance()->installEventFilter(&drop);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    QCoreApplication::instance()->removeEventFilter(&drop);
+}
 
 double TimeOfDayNow()
 {
@@ -131,7 +169,9 @@ void TForm1::bCancelClick()
 
 bool TForm1::ViewJobResult(const QString& fileName)
 {
-    return ResultViewer ? ResultViewer(fileName) : ViewResult(fileName);
+    const bool shown = ResultViewer ? ResultViewer(fileName) : ViewResult(fileName);
+    DropPendingInput();
+    return shown;
 }
 
 }  // namespace zendra

@@ -1,5 +1,6 @@
 #include "app/ScreenshotTour.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -35,12 +36,35 @@ void Photograph(TForm1& form, const QString& folder, const QString& suffix)
     }
 }
 
+void Save(QWidget& widget, const QString& folder, const char* name)
+{
+    widget.grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+}
+
+// The key-frame strip under the track bar, and a clip whose start snaps to a key frame.
+void PhotographKeyFrames(TForm1& form, const QString& folder)
+{
+    form.PageControl1->setCurrentIndex(TForm1::ClipTab);
+    form.TrackBar1->setValue(form.TotalFrames / 3 + 5);
+    form.sbCustomStartClick();
+    form.TrackBar1->setValue(form.TotalFrames * 3 / 4);
+    form.sbCustomEndClick();
+    form.sbLocateStartClick();
+    Settle(500);
+    Save(form, folder, "main-clip-snapped");
+    form.PageControl1->setCurrentIndex(TForm1::SplitTab);
+    form.NextKeyFrame1->trigger();  // Ctrl+Right: the handle on the next mark
+    form.NextKeyFrame1->trigger();
+    Settle(800);
+    Save(form, folder, "main-key-frames");
+}
+
 void PhotographSizeMode(TForm1& form, const QString& folder)
 {
     form.PageControl1->setCurrentIndex(TForm1::SplitTab);
     form.seSplitSize->setValue(0.25);
     Settle(300);
-    form.grab().save(QDir(folder).filePath(QStringLiteral("main-split-size.png")));
+    Save(form, folder, "main-split-size");
     form.cbMode->setCurrentIndex(TForm1::OptimalMode);
     form.cbModeChange();
 }
@@ -58,6 +82,7 @@ void RunTour(TForm1& form, const QString& folder, const QString& movie)
     Settle(300);
     Photograph(form, folder, QStringLiteral("-minimum"));
     form.resize(673, 589);
+    PhotographKeyFrames(form, folder);
     TAboutForm about(&form);
     about.show();
     Settle(300);

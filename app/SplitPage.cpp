@@ -64,8 +64,7 @@ void TForm1::seSplitMaxChange()
     int n = seSplitMax->Value();
     if (n == 0)
         return;
-    if (n < seSplitMax->MinValue)
-        n = seSplitMax->MinValue;
+    // A count below the minimum waits for the field to be left: 15 begins with a 1.
     if (n > seSplitMax->MaxValue)
         n = seSplitMax->MaxValue;
     if (seSplitMax->Text() != QString::number(n))
@@ -82,14 +81,19 @@ void TForm1::seSplitMaxExit()
 {
     if (seSplitMax->Text().trimmed().isEmpty())
         seSplitMax->SetText(QStringLiteral("2"));
+    else if (const int n = seSplitMax->Value(); n > 0 && n < seSplitMax->MinValue)
+        seSplitMax->SetValue(n);  // kept within the bounds: raised to the minimum
 }
 
 void TForm1::eSplitFilenameChange()
 {
+    // Only a movie's extension goes; other dots belong to the name being typed.
     const QString text = eSplitFilename->text();
-    const QString bare = QString::fromStdString(NameWithoutExt(text.toStdString()));
-    if (bare != text)
-        eSplitFilename->setText(bare);
+    if (text.endsWith(QStringLiteral(".avi"), Qt::CaseInsensitive)) {
+        eSplitFilename->setText(QString::fromStdString(NameWithoutExt(text.toStdString())));  // comes back here
+        return;
+    }
+    UpdateOutputFolder();
 }
 
 void TForm1::seSplitSizeChange()

@@ -1,6 +1,9 @@
 #include "common/AboutForm.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,6 +30,16 @@ QFont TitleFont(int pixelSize)
     font.setStyleHint(QFont::Decorative);
     font.setBold(true);
     font.setPixelSize(pixelSize);
+    return font;
+}
+
+// The title font at the largest size up to pixelSize whose text fits width: where the
+// classic font is missing, its stand-in may run wider.
+QFont FittingTitleFont(const QString& text, int pixelSize, int width)
+{
+    QFont font = TitleFont(pixelSize);
+    while (pixelSize > 8 && QFontMetrics(font).horizontalAdvance(text) > width)
+        font = TitleFont(--pixelSize);
     return font;
 }
 
@@ -106,9 +119,10 @@ QLabel* TAboutForm::AddLabel(QWidget* parent, const QString& text, int left, int
 QLabel* TAboutForm::AddShadowedTitle(QWidget* parent, const QString& text, int pixelSize, QPoint red, QPoint white)
 {
     QLabel* under = nullptr;
+    const QFont font = FittingTitleFont(text, pixelSize, parent->width() - std::max(red.x(), white.x()) - 4);
     for (const auto& [pos, colour] : {std::pair{red, QColor(Qt::red)}, std::pair{white, QColor(Qt::white)}}) {
         QLabel* label = AddLabel(parent, text, pos.x(), pos.y());
-        label->setFont(TitleFont(pixelSize));
+        label->setFont(font);
         label->adjustSize();
         Colour(label, colour);
         if (!under)

@@ -14,7 +14,7 @@ public:
     bool Execute();
 
     QString Directory;  // in: folder to start in; out: folder chosen
-    QString Comment;    // shown as the dialog's title
+    QString Comment;    // shown in the dialog's body
     bool ShowFiles = false;
     QString DisplayName() const { return FDisplayName; }
 

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QUrl>
@@ -34,7 +36,7 @@ void SetDialogParent(QWidget* parent)
 
 void TQtPlatform::ShowMessage(const std::string& text)
 {
-    QMessageBox::information(Parent(), QApplication::applicationDisplayName(), Q(text));
+    QMessageBox::information(Parent(), QApplication::applicationName(), Q(text));
 }
 
 TAnswer TQtPlatform::Confirm(const std::string& text, TButtons buttons)
@@ -46,7 +48,7 @@ TAnswer TQtPlatform::Confirm(const std::string& text, TButtons buttons)
     case TButtons::YesNo: set = QMessageBox::Yes | QMessageBox::No; break;
     case TButtons::YesNoCancel: set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
     }
-    const auto answer = QMessageBox::question(Parent(), QApplication::applicationDisplayName(), Q(text), set);
+    const auto answer = QMessageBox::question(Parent(), QApplication::applicationName(), Q(text), set);
     switch (answer) {
     case QMessageBox::Ok: return TAnswer::OK;
     case QMessageBox::Yes: return TAnswer::Yes;
@@ -109,7 +111,19 @@ std::string TQtDialogs::SaveFile(const std::string& title, const std::string& fi
 
 std::string TQtDialogs::ChooseFolder(const std::string& comment, const std::string& startFolder)
 {
-    return QFileDialog::getExistingDirectory(Parent(), Q(comment), Q(startFolder)).toStdString();
+    // The explanation goes into the dialog's body; the title says what is asked.
+    QFileDialog dialog(Parent(), QStringLiteral("Select folder"), Q(startFolder));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        auto* explanation = new QLabel(Q(comment), &dialog);
+        explanation->setObjectName(QStringLiteral("Comment"));
+        explanation->setWordWrap(true);
+        grid->addWidget(explanation, grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst().toStdString();
 }
 
 }  // namespace zendra

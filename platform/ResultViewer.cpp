@@ -60,6 +60,16 @@ void PauseRepainting(int ms)
     }
 }
 
+// Ending sooner than this, and with a failure, counts as not having shown the file.
+constexpr qint64 kAtOnceMs = 3000;
+
+void Report(const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok,
+                    QApplication::focusWidget() ? QApplication::focusWidget()->window() : nullptr);
+    box.exec();
+}
+
 }  // namespace
 
 QString TPlayerCommand::Text() const
@@ -103,25 +113,40 @@ TPlayerCommand FindVideoPlayer(const QString& fileName)
         if (!program.isEmpty())
             return {program, {fileName}};
     }
-    return {QStringLiteral("mpv"), {fileName}};
+    return {};  // no player at all
 }
 
 bool ViewResult(const QString& fileName)
 {
     const TPlayerCommand command = FindVideoPlayer(fileName);
+    if (command.Program.isEmpty()) {
+        Report(QStringLiteral("No video player found"),
+               QStringLiteral("No video player was found to show ") + fileName +
+                   QStringLiteral(". Install one (mpv, VLC, Celluloid or Totem) or open the file yourself."));
+        return false;
+    }
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedChannels);
+    QElapsedTimer running;
+    running.start();
     process.start(command.Program, command.Arguments);
     const bool started = process.waitForStarted(10000);
-    if (started) {
-        WaitRepainting(process);
-    } else {
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Could not create process:"), command.Text(),
-                        QMessageBox::Ok, QApplication::focusWidget() ? QApplication::focusWidget()->window() : nullptr);
-        box.exec();
+    if (!started) {
+        Report(QStringLiteral("Could not create process:"), command.Text());
+        PauseRepainting(1000);
+        return false;
+    }
+    WaitRepainting(process);
+    // A player that hands the file to one already running ends at once too, but well.
+    const bool failed = process.exitStatus() == QProcess::CrashExit || process.exitCode() != 0;
+    if (failed && running.elapsed() < kAtOnceMs) {
+        Report(QStringLiteral("The video player ended at once"),
+               command.Text() + QStringLiteral("\nended at once with exit code ") +
+                   QString::number(process.exitCode()) + QStringLiteral(" without showing ") + fileName);
+        return false;
     }
     PauseRepainting(1000);
-    return started;
+    return true;
 }
 
 }  // namespace zendra

@@ -17,7 +17,8 @@ TPlayerCommand FindVideoPlayer(const QString& fileName);
 
 // Starts the player on fileName and waits until it ends; the window repaints meanwhile
 // but takes no input. A player that can not be started is reported in a box captioned
-// "Could not create process:". Pauses 1000 ms before returning.
+// "Could not create process:"; none found, or one that fails at once, is reported too.
+// Pauses 1000 ms before returning when the player ran.
 bool ViewResult(const QString& fileName);
 
 // Builds the command of a desktop entry's Exec line for fileName (field codes replaced).

@@ -4,9 +4,11 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/Zendra.h"
 #include "tests/testkit/Samples.h"
 
 namespace zendra::test {
@@ -59,6 +61,33 @@ double MeanDifference(const QImage& a, const QImage& b)
             sum += std::abs(int(p[i]) - int(q[i]));
     }
     return sum / (double(x.width()) * x.height() * 3);
+}
+
+std::vector<int> PictureOfIndexFrame(const std::string& path)
+{
+    std::vector<int> pictures;
+    int real = 0;
+    for (const IndexEntry& entry : TZendra(path).Index) {
+        if (!IsVideoEntry(entry))
+            continue;
+        pictures.push_back(real);
+        real += entry.Length > 0;
+    }
+    return pictures;
+}
+
+std::pair<int, double> Nearest(const QImage& picture, const std::vector<QImage>& reference, int around)
+{
+    int best = -1;
+    double bestDifference = 1e18;
+    for (int n = std::max(0, around - 3); n <= std::min<int>(reference.size() - 1, around + 3); ++n) {
+        const double difference = MeanDifference(picture, reference[static_cast<std::size_t>(n)]);
+        if (difference < bestDifference) {
+            bestDifference = difference;
+            best = n;
+        }
+    }
+    return {best, bestDifference};
 }
 
 }  // namespace zendra::test

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zendra::test {
@@ -18,5 +19,12 @@ std::vector<QImage> DecodeAllFrames(const std::string& path, int width, int heig
 
 // Mean absolute difference per channel of two pictures of the same size.
 double MeanDifference(const QImage& a, const QImage& b);
+
+// For each index frame, the decoded picture the player shows there: a zero-size
+// chunk (a repeated frame) shows the next real one, and ffmpeg's decode skips it.
+std::vector<int> PictureOfIndexFrame(const std::string& path);
+
+// Index of the reference frame nearest to the picture (within 3 of around), and its distance.
+std::pair<int, double> Nearest(const QImage& picture, const std::vector<QImage>& reference, int around);
 
 }  // namespace zendra::test

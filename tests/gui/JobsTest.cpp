@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -277,17 +279,22 @@ TEST_F(JobsTest, ClipTabPicksAndLocatesTheEnds)
 {
     ASSERT_TRUE(Open(SamplePath(TSample::Mpeg4Mp3)));
     FForm->PageControl1->setCurrentIndex(TForm1::ClipTab);
+    // Track-bar position p shows frame p + 1: the marks take the frame shown.
     FForm->TrackBar1->setValue(250);
     FForm->sbCustomEnd->click();
+    EXPECT_EQ(FForm->ClipEndFrame, 250);  // the end of the bar shows the last frame
+    EXPECT_EQ(FForm->lbEndCustom->text(), "0h:00m:09s:96ms");
+    FForm->TrackBar1->setValue(249);
+    FForm->sbCustomEnd->click();
     EXPECT_EQ(FForm->ClipEndFrame, 250);
-    EXPECT_EQ(FForm->lbEndCustom->text(), "0h:00m:10s:00ms");
     FForm->TrackBar1->setValue(100);
     FForm->sbCustomEnd->click();
-    EXPECT_EQ(FForm->ClipEndFrame, 100);
+    EXPECT_EQ(FForm->ClipEndFrame, 101);
+    EXPECT_EQ(FForm->lbEndCustom->text(), "0h:00m:04s:00ms");
     EXPECT_TRUE(FForm->rbEndCustom->isChecked());
     FForm->TrackBar1->setValue(30);
     FForm->sbCustomStart->click();
-    EXPECT_EQ(FForm->ClipStartFrame, 30);
+    EXPECT_EQ(FForm->ClipStartFrame, 31);
     EXPECT_TRUE(FForm->rbStartCustom->isChecked());
     EXPECT_EQ(FForm->lbStartCustom->text(), "0h:00m:01s:20ms");
     FForm->TrackBar1->setValue(0);
@@ -295,17 +302,77 @@ TEST_F(JobsTest, ClipTabPicksAndLocatesTheEnds)
     EXPECT_EQ(FForm->TrackBar1->value(), 100);
     FForm->sbLocateStart->click();
     EXPECT_EQ(FForm->TrackBar1->value(), 30);
-    // "Custom" start on frame 0 goes back to "The beginning".
+    // "Custom" start at the bar's beginning is frame 1.
     FForm->TrackBar1->setValue(0);
     FForm->rbStartCustom->click();
+    EXPECT_EQ(FForm->ClipStartFrame, 1);
+    EXPECT_TRUE(FForm->rbStartCustom->isChecked());
+    FForm->rbStartDefault->click();
     EXPECT_EQ(FForm->ClipStartFrame, 0);
-    EXPECT_TRUE(FForm->rbStartDefault->isChecked());
     // "Custom" end takes the preview's own position.
     FPlayer->PlayTo(4.0);
     FForm->rbEndCustom->click();
-    EXPECT_EQ(FForm->ClipEndFrame, 100);
+    EXPECT_EQ(FForm->ClipEndFrame, 101);
     FForm->rbEndDefault->click();
     EXPECT_EQ(FForm->ClipEndFrame, 250);
+}
+
+// A start mark on a key frame starts the clip there, not a whole group earlier, and the
+// Clip tab says where the clip starts before Start is pressed.
+TEST_F(JobsTest, StartMarkOnAKeyFrameClipsFromThatKeyFrame)
+{
+    const std::string movie = SamplePath(TSample::Mpeg4Mp3);
+    ASSERT_TRUE(Open(movie));
+    const std::vector<std::string> source = VideoFrameHashes(movie);
+    FForm->PageControl1->setCurrentIndex(TForm1::ClipTab);
+    // Key frames on frames 1, 14, 26, ...; ffmpeg's list lacks the empty frame 2.
+    FForm->TrackBar1->setValue(25);
+    FForm->sbCustomStart->click();
+    EXPECT_EQ(FForm->ClipStartFrame, 26);
+    FForm->TrackBar1->setValue(99);
+    FForm->sbCustomEnd->click();
+    EXPECT_EQ(FForm->ClipEndFrame, 100);
+    EXPECT_TRUE(FForm->lbRealStart->text().startsWith("Starts at key frame 26 (0h:00m:01s:00ms), on the mark; 75 frames, "))
+        << FForm->lbRealStart->text().toStdString();
+    FForm->TrackBar1->setValue(29);
+    FForm->sbCustomStart->click();
+    EXPECT_TRUE(FForm->lbRealStart->text().startsWith("Starts at key frame 26 (0h:00m:01s:00ms), 4 frames before the mark; "))
+        << FForm->lbRealStart->text().toStdString();
+    FForm->TrackBar1->setValue(120);
+    FForm->sbCustomStart->click();
+    EXPECT_EQ(FForm->lbRealStart->text(), "The starting position is located behind the ending position.");
+    FForm->TrackBar1->setValue(25);
+    FForm->sbCustomStart->click();
+
+    const std::string clip = FFolder + "/on-key.avi";
+    FDialogs.FileAnswers.push_back(clip);
+    FForm->bStartClick();
+    EXPECT_EQ(VideoFrameHashes(clip), std::vector<std::string>(source.begin() + 24, source.begin() + 99));
+}
+
+// A click on Start given while the result player ran is not replayed as a second job.
+TEST_F(JobsTest, InputDuringTheResultPlayerIsDropped)
+{
+    ASSERT_TRUE(Open(SamplePath(TSample::Mpeg4Mp3)));
+    FForm->PageControl1->setCurrentIndex(TForm1::ClipTab);
+    FForm->ResultViewer = [this](const QString&) {
+        const QPoint centre = FForm->bStart->rect().center();
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(FForm->bStart, new QMouseEvent(type, centre, FForm->bStart->mapToGlobal(centre),
+                                                                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        return true;
+    };
+    FDialogs.FileAnswers.push_back(FFolder + "/first.avi");
+    FDialogs.FileAnswers.push_back(FFolder + "/second.avi");
+    FForm->bStart->click();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fs::exists(FFolder + "/first.avi"));
+    EXPECT_FALSE(fs::exists(FFolder + "/second.avi"));
+    EXPECT_EQ(FDialogs.FileAnswers.size(), 1u);
+    // Input after the wait still works.
+    FForm->bStart->click();
+    EXPECT_TRUE(fs::exists(FFolder + "/second.avi"));
 }
 
 }  // namespace

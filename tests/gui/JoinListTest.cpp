@@ -71,14 +71,15 @@ TEST_F(JoinListTest, PartsOfTwoRunsAreGroupedAndWarnedAbout)
     EXPECT_EQ(FForm->StatusPanel(1), FForm->JoinTotalText);
     EXPECT_TRUE(FForm->bStart->isEnabled());
 
-    // Removing the second run's rows clears the warning; the total stays as selected.
+    // Removing the second run's rows clears the warning; the total follows the list.
     for (int i = 3; i < 6; ++i)
         FForm->lvCombine->topLevelItem(i)->setSelected(true);
     FForm->sbRemoveCombi->click();
     EXPECT_EQ(FPlatform->Questions().back().Text, "Remove the selected items from the list?");
     EXPECT_EQ(FForm->lvCombine->topLevelItemCount(), 3);
     EXPECT_FALSE(!FForm->lbCombiWarning->isHidden());
-    EXPECT_EQ(FForm->JoinTotalText, "Result around: 0h: 00m: 20s ");
+    EXPECT_EQ(FForm->JoinTotalText, "Result around: 0h: 00m: 10s ");
+    EXPECT_EQ(FForm->StatusPanel(1), FForm->JoinTotalText);
 
     FPlatform->QueueAnswer(TAnswer::Cancel);
     FForm->sbClearCombi->click();
@@ -87,6 +88,7 @@ TEST_F(JoinListTest, PartsOfTwoRunsAreGroupedAndWarnedAbout)
     EXPECT_EQ(FPlatform->Questions().back().Text, "Clear the item list?");
     EXPECT_EQ(FForm->lvCombine->topLevelItemCount(), 0);
     EXPECT_FALSE(FForm->bStart->isEnabled());
+    EXPECT_EQ(FForm->StatusPanel(1), "Result: 0h: 00m: 00s");
 }
 
 TEST_F(JoinListTest, FilesNotTakenAreCountedAndSelectionsValidated)

@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QStandardPaths>
+#include <QDir>
 #include <QRadioButton>
 #include <QSlider>
 #include <QStackedWidget>
@@ -22,6 +24,7 @@
 #include <fstream>
 
 #include "app/Application.h"
+#include "app/KeyFrameStrip.h"
 #include "app/MainWindow.h"
 #include "app/SpinEdit.h"
 #include "common/TextHelpers.h"
@@ -71,6 +74,8 @@ protected:
 TEST_F(MainWindowTest, StartsWithTheClassicLayout)
 {
     EXPECT_EQ(FForm->windowTitle(), "Zendra classic version 1.32");
+    // Without a display name the window system appends nothing to the titles.
+    EXPECT_TRUE(QGuiApplication::applicationDisplayName().isEmpty());
     EXPECT_EQ(FForm->size(), QSize(673, 589));
     EXPECT_FALSE(FForm->Tools1->menuAction()->isVisible());
     EXPECT_FALSE(FForm->bStart->isEnabled());
@@ -90,7 +95,8 @@ TEST_F(MainWindowTest, StartsWithTheClassicLayout)
                              "seSplitMax", "eSplitFilename", "eSplitOutDir", "SpeedButton3", "rbStartDefault",
                              "rbEndCustom", "sbCustomStart", "sbLocateEnd", "lbStartCustom", "sbAddCombi",
                              "sbRemoveCombi", "sbClearCombi", "lbCombiWarning", "eJoinFilename", "SpeedButton1",
-                             "lbWriting", "ProgressBar1", "lbProgress", "bBreak1", "SB1"})
+                             "lbWriting", "ProgressBar1", "lbProgress", "bBreak1", "SB1", "pKeyFrames",
+                             "lbRealStart"})
         EXPECT_NE(FForm->findChild<QWidget*>(name), nullptr) << name;
     // The output folder beside the program was made.
     EXPECT_TRUE(fs::is_directory(QCoreApplication::applicationDirPath().toStdString() + "/Output"));
@@ -116,7 +122,7 @@ TEST_F(MainWindowTest, OpeningAUsableMovieEnablesTheJobs)
     EXPECT_EQ(FForm->Notebook1->currentIndex(), TForm1::DefaultPage);
     EXPECT_EQ(FForm->eSplitFilename->text(), "mpeg4-mp3");
     EXPECT_EQ(FForm->eSplitOutDir->text(), QString::fromStdString(FFolder + "/Output/mpeg4-mp3001/"));
-    EXPECT_EQ(FForm->StatusPanel(0), "0h:00m:00s:00ms [0]");
+    EXPECT_EQ(FForm->StatusPanel(0), "0h:00m:00s:00ms [1]");  // the first frame is number 1
     // The name, shortened from the middle when the panel is too narrow.
     EXPECT_TRUE(FForm->StatusPanel(2).endsWith("/mpeg4-mp3.avi"));
     EXPECT_LE(FForm->fontMetrics().horizontalAdvance(FForm->StatusPanel(2)), FForm->SB1Panels[2]->width());
@@ -145,11 +151,20 @@ TEST_F(MainWindowTest, RefusedAndMissingMoviesAreNotTaken)
     EXPECT_FALSE(Open(raw));
     EXPECT_EQ(FPlatform->Messages().back(),
               "Video part in " + raw + " is not compressed and can not be processed");
-    // The earlier movie stays loaded in the preview but is not usable for the jobs.
-    EXPECT_TRUE(FForm->MovieLoaded);
+    // The preview does not go on showing the earlier movie under the refused one's name.
+    EXPECT_FALSE(FForm->MovieLoaded);
     EXPECT_FALSE(FForm->MovieUsable);
     EXPECT_FALSE(FForm->bStart->isEnabled());
-    EXPECT_EQ(FPlayer->FileName(), QString::fromStdString(SamplePath(TSample::Mpeg4Mp3)));
+    EXPECT_FALSE(FForm->TrackBar1->isEnabled());
+    EXPECT_EQ(FPlayer->FileName(), "");
+    EXPECT_TRUE(FForm->pKeyFrames->KeyFrames().empty());
+    EXPECT_TRUE(FForm->StatusPanel(2).endsWith("/raw.avi"));
+
+    // The same after a movie that is gone.
+    ASSERT_TRUE(Open(SamplePath(TSample::Mpeg4Mp3)));
+    EXPECT_FALSE(Open(missing));
+    EXPECT_FALSE(FForm->MovieLoaded);
+    EXPECT_EQ(FPlayer->FileName(), "");
 }
 
 TEST_F(MainWindowTest, MovieWithoutDurationLoadsButIsNotUsable)
@@ -237,8 +252,9 @@ TEST_F(MainWindowTest, StatusTextsFollowTheExamples)
     FForm->ClipEndFrame = 1000;
     FForm->PageControl1->setCurrentIndex(TForm1::ClipTab);
     EXPECT_EQ(FForm->ResultText(), "Result: 0h: 00m: 30s [around 7324kb]");
-    EXPECT_EQ(FForm->lbStartCustom->text(), "0h:00m:10s:00ms");
-    EXPECT_EQ(FForm->lbEndCustom->text(), "0h:00m:40s:00ms");
+    // A mark shows its frame's time: frame 1 at 0 s.
+    EXPECT_EQ(FForm->lbStartCustom->text(), "0h:00m:09s:96ms");
+    EXPECT_EQ(FForm->lbEndCustom->text(), "0h:00m:39s:96ms");
     EXPECT_TRUE(FForm->rbStartCustom->isChecked());
     FForm->ClipStartFrame = FForm->ClipEndFrame;
     EXPECT_EQ(FForm->ResultText(), "Result: 0h: 00m: 00s");
@@ -255,7 +271,9 @@ TEST_F(MainWindowTest, SplitCountAndBaseNameAreCleanedAsTyped)
     };
     EXPECT_EQ(type("1a5"), "15");
     EXPECT_EQ(FForm->cbMode->currentText(), "Custom");
-    EXPECT_EQ(type("1"), "2");
+    EXPECT_EQ(type("1"), "1");  // below the minimum only once the field is left
+    FForm->seSplitMaxExit();
+    EXPECT_EQ(FForm->seSplitMax->Text(), "2");
     EXPECT_EQ(type("700"), "50");
     EXPECT_EQ(type("99999999999999"), "50");
     EXPECT_EQ(type("abc"), "abc");
@@ -266,8 +284,21 @@ TEST_F(MainWindowTest, SplitCountAndBaseNameAreCleanedAsTyped)
     FForm->seSplitMaxExit();
     EXPECT_EQ(FForm->seSplitMax->Text(), "2");
 
+    // Typed key by key, a count from 10 to 19 gets through its first digit.
+    FForm->seSplitMax->SetText({});
+    FForm->seSplitMax->setFocus();
+    QTest::keyClicks(FForm->seSplitMax, "15");
+    EXPECT_EQ(FForm->seSplitMax->Text(), "15");
+
     FForm->eSplitFilename->setText("holiday.avi");
     EXPECT_EQ(FForm->eSplitFilename->text(), "holiday");
+    EXPECT_TRUE(FForm->eSplitOutDir->text().endsWith("/holiday001/")) << FForm->eSplitOutDir->text().toStdString();
+    // Dots of the name stay while typing, and the folder follows the name.
+    FForm->eSplitFilename->clear();
+    QTest::keyClicks(FForm->eSplitFilename, "trip.2024.part");
+    EXPECT_EQ(FForm->eSplitFilename->text(), "trip.2024.part");
+    EXPECT_TRUE(FForm->eSplitOutDir->text().endsWith("/trip.2024.part001/"))
+        << FForm->eSplitOutDir->text().toStdString();
 }
 
 TEST_F(MainWindowTest, OutputFoldersAreNumberedBelowTheChosenBase)
@@ -290,6 +321,21 @@ TEST_F(MainWindowTest, OutputFoldersAreNumberedBelowTheChosenBase)
     // Cancelling keeps the base.
     FForm->Defaultoutputdirectory1Click();
     EXPECT_EQ(FForm->OutputBaseFolder, QString::fromStdString(base));
+}
+
+// An installed program's folder is not writable: the results go to the user's videos folder.
+TEST_F(MainWindowTest, DefaultOutputFolderIsBesideTheProgramOrInTheVideosFolder)
+{
+    EXPECT_EQ(DefaultOutputBase(QString::fromStdString(FFolder)), QString::fromStdString(FFolder + "/Output/"));
+    EXPECT_TRUE(fs::is_directory(FFolder + "/Output"));
+
+    // A program folder below a plain file can never hold the output folder (root writes anywhere else).
+    const std::string file = FFolder + "/not-a-folder";
+    std::ofstream(file) << "x";
+    const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    ASSERT_FALSE(videos.isEmpty());
+    EXPECT_EQ(DefaultOutputBase(QString::fromStdString(file + "/bin")), QDir(videos).filePath("Zendra/"));
+    EXPECT_TRUE(fs::is_directory(QDir(videos).filePath("Zendra").toStdString()));
 }
 
 TEST_F(MainWindowTest, WindowKeepsItsMinimumSize)
@@ -331,7 +377,7 @@ TEST_F(MainWindowTest, TrackBarSeeksThePlayerAndShowsThePosition)
     FForm->TrackBar1->setValue(100);
     ASSERT_EQ(FPlayer->Seeks.size(), 1u);
     EXPECT_DOUBLE_EQ(FPlayer->Seeks[0], 4.0);
-    EXPECT_EQ(FForm->StatusPanel(0), "0h:00m:04s:00ms [100]");
+    EXPECT_EQ(FForm->StatusPanel(0), "0h:00m:04s:00ms [101]");  // position 100 shows frame 101
     FForm->TrackBar1Change();  // the same position again: no second seek
     EXPECT_EQ(FPlayer->Seeks.size(), 1u);
 
@@ -393,13 +439,23 @@ TEST_F(MainWindowTest, StartRefusesFewerThanTwoPartsAndAlwaysFreesTheTopPanel)
     ASSERT_TRUE(Open(SamplePath(TSample::Mpeg4Mp3)));
     {
         const QSignalBlocker quiet(FForm->seSplitMax);
-        FForm->seSplitMax->SetText("1");
+        FForm->seSplitMax->SetText("0");
     }
     FForm->bStart->click();
     EXPECT_EQ(FPlatform->Messages().back(), "The minimum number of splitting is 2.");
     EXPECT_FALSE(FForm->Busy);
     EXPECT_TRUE(FForm->sbSelect->isEnabled());
     EXPECT_TRUE(FForm->bStart->isEnabled());
+
+    // A count typed below the minimum is raised when Start is pressed.
+    FForm->seSplitMax->SetText("1");
+    FPlatform->Clear();
+    FPlatform->QueueAnswer(TAnswer::Cancel);  // not into the new folder
+    FForm->bStart->click();
+    EXPECT_EQ(FForm->seSplitMax->Text(), "2");
+    EXPECT_TRUE(FPlatform->Messages().empty());
+    ASSERT_EQ(FPlatform->Questions().size(), 1u);
+    EXPECT_TRUE(FPlatform->Questions()[0].Text.find("Splitting results will be put in a new folder") == 0);
 }
 
 TEST_F(MainWindowTest, EscapedErrorIsShownAndTheWindowRecovers)

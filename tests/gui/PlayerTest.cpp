@@ -11,21 +11,6 @@
 namespace zendra::test {
 namespace {
 
-// For each index frame, the decoded picture the player shows there: a zero-size
-// chunk (a repeated frame) shows the next real one, and ffmpeg's decode skips it.
-std::vector<int> PictureOfIndexFrame(const std::string& path)
-{
-    std::vector<int> pictures;
-    int real = 0;
-    for (const IndexEntry& entry : TZendra(path).Index) {
-        if (!IsVideoEntry(entry))
-            continue;
-        pictures.push_back(real);
-        real += entry.Length > 0;
-    }
-    return pictures;
-}
-
 struct TLoaded {
     std::int32_t frames = 0;
     double seconds = 0;
@@ -41,21 +26,6 @@ TLoaded Load(TWMPlayer& player, const std::string& path)
     player.SetDisplayMode(0);
     loaded.seconds = player.Duration();
     return loaded;
-}
-
-// Index of the reference frame nearest to the picture, and its distance.
-std::pair<int, double> Nearest(const QImage& picture, const std::vector<QImage>& reference, int around)
-{
-    int best = -1;
-    double bestDifference = 1e18;
-    for (int n = std::max(0, around - 3); n <= std::min<int>(reference.size() - 1, around + 3); ++n) {
-        const double difference = MeanDifference(picture, reference[static_cast<std::size_t>(n)]);
-        if (difference < bestDifference) {
-            bestDifference = difference;
-            best = n;
-        }
-    }
-    return {best, bestDifference};
 }
 
 void ExpectExactSeeks(TSample sample)

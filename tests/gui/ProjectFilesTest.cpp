@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -167,6 +168,21 @@ TEST_F(ProjectFilesTest, TextsKeepTheirFormsAndAMissingMovieStillRestoresTheRest
     EXPECT_EQ(FForm->ClipStartFrame, 40);
     EXPECT_EQ(FForm->ClipEndFrame, 90);
     EXPECT_EQ(FForm->lvCombine->topLevelItemCount(), 0);
+}
+
+// The preview must not go on showing the movie of before under the gone movie's name.
+TEST_F(ProjectFilesTest, ProjectNamingAGoneMovieLeavesThePreviewEmpty)
+{
+    const std::string gone = FFolder + "/gone.avi";
+    FForm->FileOpenDlg.FileName = QString::fromStdString(gone);
+    const std::string project = FFolder + "/gone.kvx";
+    ASSERT_TRUE(SaveAs(project));
+    ASSERT_TRUE(Open(SamplePath(TSample::Mpeg4Mp3)));
+    ASSERT_TRUE(Load(project));
+    EXPECT_FALSE(FForm->MovieLoaded);
+    EXPECT_EQ(FPlayer->FileName(), "");
+    EXPECT_EQ(FForm->TrackBar1->maximum(), 0);
+    EXPECT_TRUE(FForm->StatusPanel(2).endsWith("/gone.avi")) << FForm->StatusPanel(2).toStdString();
 }
 
 TEST_F(ProjectFilesTest, RestoredRowsAreReadAgainWhenFilesAreAdded)

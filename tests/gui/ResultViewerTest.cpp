@@ -74,22 +74,60 @@ TEST_F(ResultViewerOnPath, KnownPlayerOnThePathIsStartedAndWaitedFor)
     EXPECT_EQ(line, movie.toStdString());
 }
 
-TEST_F(ResultViewerOnPath, PlayerThatCannotStartIsReportedInItsBox)
+// The box of the next ViewResult: its caption and text.
+struct TBox {
+    QString Caption;
+    QString Text;
+};
+
+TBox ViewAndReadBox(const QString& movie, bool* shown)
 {
-    QString caption;
-    QString text;
+    TBox seen;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            caption = box->windowTitle();
-            text = box->text();
+            seen = {box->windowTitle(), box->text()};
             box->accept();
         }
     });
     poll.start(20);
-    EXPECT_FALSE(ViewResult(QStringLiteral("/films/result.avi")));
-    EXPECT_EQ(caption, "Could not create process:");
-    EXPECT_EQ(text, "mpv /films/result.avi");
+    *shown = ViewResult(movie);
+    return seen;
+}
+
+TEST_F(ResultViewerOnPath, PlayerThatCannotStartIsReportedInItsBox)
+{
+    // A player on the PATH whose interpreter is missing: found, but it can not start.
+    const std::string player = FFolder + "/bin/mpv";
+    std::ofstream(player) << "#!/no/such/shell\n";
+    fs::permissions(player, fs::perms::owner_all);
+    bool shown = true;
+    const TBox box = ViewAndReadBox(QStringLiteral("/films/result.avi"), &shown);
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(box.Caption, "Could not create process:");
+    EXPECT_EQ(box.Text.toStdString(), player + " /films/result.avi");
+}
+
+TEST_F(ResultViewerOnPath, NoPlayerAtAllIsSaid)
+{
+    bool shown = true;
+    const TBox box = ViewAndReadBox(QStringLiteral("/films/result.avi"), &shown);
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(box.Caption, "No video player found");
+    EXPECT_TRUE(box.Text.startsWith("No video player was found to show /films/result.avi.")) << box.Text.toStdString();
+}
+
+TEST_F(ResultViewerOnPath, PlayerThatFailsAtOnceIsSaid)
+{
+    const std::string player = FFolder + "/bin/mpv";
+    std::ofstream(player) << "#!/bin/sh\nexit 3\n";
+    fs::permissions(player, fs::perms::owner_all);
+    bool shown = true;
+    const TBox box = ViewAndReadBox(QStringLiteral("/films/result.avi"), &shown);
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(box.Caption, "The video player ended at once");
+    EXPECT_EQ(box.Text.toStdString(),
+              player + " /films/result.avi\nended at once with exit code 3 without showing /films/result.avi");
 }
 
 }  // namespace

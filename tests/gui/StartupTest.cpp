@@ -1,8 +1,11 @@
 // Start-up pieces: the single-instance guard, the CPU speed, the About window, the folder browser.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QLocalServer>
+#include <QTimer>
 #include <QtTest/QTest>
 
 #include <sys/socket.h>
@@ -17,6 +20,7 @@
 #include "common/ShellDirDialog.h"
 #include "common/SingleInstance.h"
 #include "platform/Dialogs.h"
+#include "platform/QtPlatform.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/gui/GuiTestKit.h"
 #include "tests/testkit/Samples.h"
@@ -94,6 +98,40 @@ TEST(AboutWindow, ShowsVersionAndSpeedAndClosesOnAnyKey)
     about.show();
     QTest::keyClick(&about, Qt::Key_A);
     EXPECT_FALSE(about.isVisible());
+}
+
+// The title fonts may be missing: their stand-ins must still fit the window.
+TEST(AboutWindow, TitlesFitTheWindow)
+{
+    TAboutForm about;
+    about.show();
+    for (const QLabel* label : about.findChildren<QLabel*>()) {
+        const QRect shown = label->geometry();
+        EXPECT_LE(shown.right(), about.width() - 1) << label->text().toStdString();
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << label->text().toStdString();
+    }
+}
+
+TEST(FolderBrowser, ExplanationIsShownInTheDialogsBody)
+{
+    TQtDialogs dialogs;
+    const QString comment = QStringLiteral("Select the base location.\nA new folder is added for each run.");
+    QString title;
+    QString body;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            title = dialog->windowTitle();
+            if (const auto* label = dialog->findChild<QLabel*>(QStringLiteral("Comment")))
+                body = label->isVisibleTo(dialog) ? label->text() : QString();
+            dialog->reject();
+        }
+    });
+    poll.start(20);
+    EXPECT_EQ(dialogs.ChooseFolder(comment.toStdString(), "/tmp"), "");
+    EXPECT_EQ(body, comment);
+    EXPECT_NE(title, comment);
+    EXPECT_FALSE(title.isEmpty());
 }
 
 TEST(FolderBrowser, CancelKeepsTheFolderAndAMissingStartIsNotOffered)
