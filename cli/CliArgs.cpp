@@ -7,6 +7,12 @@
 
 namespace zendra::cli {
 
+int UsageError(const std::string& text)
+{
+    std::cerr << "zendra-cli: " << text << "\nRun 'zendra-cli --help' for the commands." << std::endl;
+    return kExitUsage;
+}
+
 std::optional<std::int32_t> ParseFrame(const std::string& text, long double frameRate)
 {
     if (text.empty())
@@ -15,9 +21,13 @@ std::optional<std::int32_t> ParseFrame(const std::string& text, long double fram
         std::size_t used = 0;
         if (text.back() == 's') {
             const long double seconds = std::stold(text.substr(0, text.size() - 1), &used);
-            if (used != text.size() - 1 || seconds < 0)
+            if (used != text.size() - 1 || !std::isfinite(seconds) || seconds < 0)
                 return std::nullopt;
-            return static_cast<std::int32_t>(std::nearbyint(static_cast<double>(seconds * frameRate)));
+            // A time past the last frame any movie can have is no frame (nor a wrapped one).
+            const double frame = std::nearbyint(static_cast<double>(seconds * frameRate));
+            if (!(frame >= 0 && frame <= 2147483647.0))
+                return std::nullopt;
+            return static_cast<std::int32_t>(frame);
         }
         const long value = std::stol(text, &used);
         if (used != text.size() || value < 0 || value > 2147483647L)

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/Commands.h"
+#include "cli/InputFile.h"
 #include "common/MediaNames.h"
 #include "common/TextHelpers.h"
 #include "engine/Zendra.h"
@@ -164,6 +165,8 @@ int RunInfo(const TArgs& args)
     }
     if (movieName.empty())
         return UsageError("info: name a movie");
+    if (!CheckInputFile(movieName))
+        return kExitFailed;
 
     TZendra movie(movieName);
     if (!movie.IsOpen()) {

@@ -3,6 +3,7 @@
 
 #include "app/jobs/JobCore.h"
 #include "cli/CliArgs.h"
+#include "cli/InputFile.h"
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
 
@@ -76,10 +77,8 @@ int RunSplit(const TArgs& args)
     TSplitOptions o;
     if (auto status = ParseSplitArgs(args, o))
         return *status;
-    if (!FileExists(o.Movie)) {
-        std::cerr << "File " << o.Movie << " does not exists" << std::endl;
+    if (!CheckInputFile(o.Movie))
         return kExitFailed;
-    }
     std::vector<std::int32_t> starts;
     std::int32_t entries = 0;
     {

@@ -6,16 +6,6 @@
 #include "cli/Commands.h"
 #include "platform/ConsolePlatform.h"
 
-namespace zendra::cli {
-
-int UsageError(const std::string& text)
-{
-    std::cerr << "zendra-cli: " << text << "\nRun 'zendra-cli --help' for the commands." << std::endl;
-    return kExitUsage;
-}
-
-}  // namespace zendra::cli
-
 namespace {
 
 const char* kHelp =
@@ -26,6 +16,8 @@ const char* kHelp =
     "  join PART... -o OUTPUT [-y] [--force]\n"
     "  clip MOVIE --start F --end F -o OUTPUT [-y]\n"
     "  compare A B                          compares two files block by block\n\n"
+    "-y, --yes answers yes to every question (a folder to create, files to replace). AVI files\n"
+    "already in the folder of a split then go to the trash; they are never deleted for good.\n"
     "Frames: 0 is the beginning, N the N-th video frame; a time may be given as seconds, e.g. 65.4s.\n"
     "Exit status: 0 success, 1 the job failed or was refused, 2 usage error.\n";
 
