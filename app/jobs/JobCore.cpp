@@ -58,10 +58,29 @@ bool PrepareSplitFolder(const std::string& folder, const std::string& movieFile)
         for (auto it = movies.rbegin(); it != movies.rend(); ++it) {
             const std::string path = IncludeTrailingSeparator(folder) + *it;
             // The folder may be the movie's own: the movie being split is never deleted.
-            if (!SameFile(path, movieFile))
-                std::remove(path.c_str());
+            if (!SameFile(path, movieFile) && !DiscardFile(path)) {
+                ShowMessage("Can not remove " + path);
+                return false;
+            }
         }
     return true;
+}
+
+// The refusals that the writer would make only at a part's turn, made before any file of
+// the folder is deleted.
+void RefuseUnwritableParts(const std::string& movieFile, std::size_t partCount, const std::string& folder,
+                           const std::string& baseName)
+{
+    for (std::size_t r = 1; r <= partCount; ++r) {
+        const std::string name = IncludeTrailingSeparator(folder) + baseName +
+                                 IntToZeroPadded(static_cast<std::int32_t>(r), 5) + ".avi";
+        if (SameFile(name, movieFile))
+            throw EZendraError("Can not write " + name + ": it is the movie being read.");
+    }
+    const TZendra movie(movieFile);
+    if (movie.HasExtendedRiff)
+        throw EZendraError(movieFile + " continues past its first RIFF chunk (an OpenDML movie of 1 GiB or more). "
+                           "Only movies held in one RIFF chunk can be cut without losing their end.");
 }
 
 }  // namespace
@@ -95,6 +114,7 @@ TSplitResult RunSplitParts(const std::string& movieFile, const std::vector<std::
         ShowMessage("Can not proceed. the Output folder name is empty.");
         return result;
     }
+    RefuseUnwritableParts(movieFile, starts.size(), folder, baseName);
     if (!PrepareSplitFolder(folder, movieFile))
         return result;
 
