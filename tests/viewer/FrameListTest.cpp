@@ -1,6 +1,6 @@
 // The frame list: the fixed-width lines, the frame modes, and zendra-cli's index listing.
 #include <QComboBox>
-#include <QListWidget>
+#include <QListView>
 #include <QToolButton>
 
 #include "tests/testkit/Samples.h"
@@ -59,9 +59,9 @@ protected:
     QStringList Lines(const TMainStructForm& form)
     {
         QStringList lines;
-        auto* list = form.findChild<QListWidget*>(QStringLiteral("lbData"));
-        for (int i = 0; i < list->count(); ++i)
-            lines << list->item(i)->text();
+        const QAbstractItemModel* list = form.findChild<QListView*>(QStringLiteral("lbData"))->model();
+        for (int i = 0; i < list->rowCount(); ++i)
+            lines << list->index(i, 0).data().toString();
         return lines;
     }
 };
