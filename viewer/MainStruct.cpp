@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QListView>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -27,6 +26,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "viewer/FrameListModel.h"
+#include "viewer/FrameListView.h"
 
 namespace zendra {
 
@@ -179,7 +179,7 @@ void TMainStructForm::ConnectSignals()
     connect(ToolTimer1, &QTimer::timeout, this, &TMainStructForm::ToolTimer1Timer);
     connect(sbOpen1, &QToolButton::clicked, this, &TMainStructForm::sbOpen1Click);
     connect(cbFrameMode, &QComboBox::currentIndexChanged, this, &TMainStructForm::RB1Click);
-    connect(lbData->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TMainStructForm::lbDataClick);
+    connect(lbData, &TFrameListView::currentRowChanged, this, &TMainStructForm::lbDataClick);
     connect(sbData, &QScrollBar::valueChanged, this, &TMainStructForm::sbDataChange);
     connect(sbHex, &QToolButton::clicked, this, &TMainStructForm::sbDataChange);
     connect(sbChar, &QToolButton::clicked, this, &TMainStructForm::sbDataChange);
@@ -278,7 +278,7 @@ void TMainStructForm::ResetView()
     for (QTreeWidget* list : {lvMainHeader, lvVidHeader, lvVidStruct, lvAudHeader, lvAudStruct})
         list->clear();
     {
-        const QSignalBlocker quiet(lbData->selectionModel());
+        const QSignalBlocker quiet(lbData);
         FFrameLines->Clear();
     }
     FSelected = nullptr;

@@ -14,7 +14,6 @@ class QGroupBox;
 class QHeaderView;
 class QLabel;
 class QLineEdit;
-class QListView;
 class QScrollBar;
 class QStatusBar;
 class QTabWidget;
@@ -26,6 +25,7 @@ class QTreeWidget;
 namespace zendra {
 
 class TFrameListModel;
+class TFrameListView;
 
 class TMainStructForm : public TMyForm, private IStructWalkSink {
     Q_OBJECT
@@ -129,7 +129,7 @@ private:
 
     QComboBox* cbFrameMode = nullptr;
     QHeaderView* HeaderControl1 = nullptr;
-    QListView* lbData = nullptr;
+    TFrameListView* lbData = nullptr;
     TFrameListModel* FFrameLines = nullptr;
     QToolButton* sbHex = nullptr;
     QToolButton* sbChar = nullptr;

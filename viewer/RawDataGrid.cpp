@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QListView>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTableWidget>
@@ -16,6 +15,7 @@
 #include "platform/Platform.h"
 #include "viewer/FrameList.h"
 #include "viewer/FrameListModel.h"
+#include "viewer/FrameListView.h"
 #include "viewer/MainStruct.h"
 #include "viewer/RawPage.h"
 
@@ -79,11 +79,9 @@ QWidget* TMainStructForm::BuildFrameInformation()
     HeaderControl1->setFixedHeight(HeaderControl1->sizeHint().height());
 
     FFrameLines = new TFrameListModel(FState, this);
-    lbData = new QListView;
+    lbData = new TFrameListView;
     lbData->setObjectName(QStringLiteral("lbData"));
     lbData->setFont(FixedFont(12));
-    lbData->setUniformItemSizes(true);
-    lbData->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lbData->setModel(FFrameLines);
 
     auto* group = new QGroupBox(QStringLiteral("Frame information"));
@@ -214,7 +212,7 @@ void TMainStructForm::lbDataClick()
     FSelected = nullptr;
     if (!FLoaded)
         return;
-    const TIndexBlock* entry = FFrameLines->EntryAt(lbData->currentIndex().row());
+    const TIndexBlock* entry = FFrameLines->EntryAt(lbData->currentRow());
     if (!entry)
         return;
     FSelected = entry;

@@ -7,12 +7,13 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QListView>
+#include <QAbstractItemModel>
 #include <QTabWidget>
 #include <QTreeWidget>
 
 #include "tests/viewer/ViewerTestKit.h"
 #include "viewer/FrameList.h"
+#include "viewer/FrameListView.h"
 #include "viewer/MainStruct.h"
 
 namespace zendra::test {
@@ -87,7 +88,7 @@ protected:
         return !RowValue(FForm.findChild<QTreeWidget*>(QStringLiteral("lvMainHeader")), QStringLiteral("Data size"))
                     .startsWith(QStringLiteral("<missing"));
     }
-    const QAbstractItemModel* Lines() const { return FForm.findChild<QListView*>(QStringLiteral("lbData"))->model(); }
+    const QAbstractItemModel* Lines() const { return FForm.findChild<TFrameListView*>(QStringLiteral("lbData"))->model(); }
 
     TMainStructForm FForm{nullptr};
 };
@@ -106,6 +107,8 @@ TEST_F(LargeFileTest, TwoMillionIndexEntriesStayWithinTheirMemoryBound)
     ASSERT_TRUE(FForm.LoadFile(QString::fromStdString(path)));
     QCoreApplication::processEvents();  // the list lays itself out
     const std::int64_t after = StatusKb(peakKnown ? "VmHWM:" : "VmRSS:");
+    RecordProperty("memory_growth_kb", static_cast<int>(after - before));
+    RecordProperty("resident_growth_kb", static_cast<int>(StatusKb("VmRSS:") - before));
     EXPECT_LT((after - before) * 1024, (std::int64_t{64} << 20) + std::int64_t{24} * kEntries)
         << (peakKnown ? "peak" : "resident") << " growth " << (after - before) << " kB";
 
@@ -130,7 +133,7 @@ TEST_F(LargeFileTest, EscapeBreaksTheSearchThroughPadding)
             return;
         listFoundBeforeTheBreak = HasDataSizeRow();
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
-        QCoreApplication::sendEvent(FForm.findChild<QListView*>(QStringLiteral("lbData")), &release);
+        QCoreApplication::sendEvent(FForm.findChild<TFrameListView*>(QStringLiteral("lbData")), &release);
     });
     ASSERT_TRUE(FForm.LoadFile(QString::fromStdString(path)));
     EXPECT_FALSE(listFoundBeforeTheBreak);

@@ -1,7 +1,8 @@
 // The raw data grid: pages around a chunk, brackets outside it, and the readouts.
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QListView>
+#include <QAbstractItemModel>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -10,6 +11,7 @@
 
 #include "tests/viewer/ViewerTestKit.h"
 #include "viewer/FrameList.h"
+#include "viewer/FrameListView.h"
 #include "viewer/MainStruct.h"
 #include "viewer/RawPage.h"
 
@@ -96,7 +98,7 @@ protected:
         FBuilder = builder;
         FPath = Write("grid.avi", builder);
         ASSERT_TRUE(FForm.LoadFile(QString::fromStdString(FPath)));
-        FList = FForm.findChild<QListView*>(QStringLiteral("lbData"));
+        FList = FForm.findChild<TFrameListView*>(QStringLiteral("lbData"));
         FGrid = FForm.findChild<QTableWidget*>(QStringLiteral("sgData"));
         FScroll = FForm.findChild<QScrollBar*>(QStringLiteral("sbData"));
         FPanels = FForm.findChild<QStatusBar*>(QStringLiteral("StatusBar1"))->findChildren<QLabel*>();
@@ -107,7 +109,7 @@ protected:
         const auto* item = FGrid->item(static_cast<int>((position - top) / 16), static_cast<int>((position - top) % 16));
         return item ? item->text() : QString();
     }
-    void SelectLine(int row) { FList->setCurrentIndex(FList->model()->index(row, 0)); }
+    void SelectLine(int row) { FList->setCurrentRow(row); }
     int LineCount() const { return FList->model()->rowCount(); }
     QString Label(const char* name) const { return FForm.findChild<QLabel*>(QString::fromLatin1(name))->text(); }
 
@@ -115,7 +117,7 @@ protected:
     TAviBuilder FBuilder;
     std::string FPath;
     std::uint32_t FChunk = 0;
-    QListView* FList = nullptr;
+    TFrameListView* FList = nullptr;
     QTableWidget* FGrid = nullptr;
     QScrollBar* FScroll = nullptr;
     QList<QLabel*> FPanels;
@@ -180,6 +182,30 @@ TEST_F(RawDataGridTest, ScrollBarReachesTheLastByteOfTheChunk)
         ASSERT_NE(nullptr, cell);
         EXPECT_FALSE(cell->text().startsWith('['));
     }
+}
+
+// The frame list draws its lines itself: keys and clicks choose a line as a list does.
+TEST_F(RawDataGridTest, KeysAndClicksChooseALine)
+{
+    LoadMovie(40);
+    FList->resize(300, 200);
+    int chosen = -2;
+    QObject::connect(FList, &TFrameListView::currentRowChanged, [&](int row) { chosen = row; });
+    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+    QCoreApplication::sendEvent(FList, &end);
+    EXPECT_EQ(2, chosen);
+    EXPECT_EQ(1, FScroll->maximum());  // the 300-byte chunk's pages
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QCoreApplication::sendEvent(FList, &up);
+    EXPECT_EQ(1, FList->currentRow());
+
+    const int lineHeight = FList->fontMetrics().height() + 2;
+    const QPointF onFirst(10, lineHeight / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, onFirst, FList->viewport()->mapToGlobal(onFirst), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(FList->viewport(), &press);
+    EXPECT_EQ(0, chosen);
+    EXPECT_TRUE(FScroll->isEnabled());
 }
 
 TEST_F(RawPageTest, LastPageHoldsTheLastByteOfTheChunk)
