@@ -115,6 +115,18 @@ TEST_F(CliReliabilityTest, UnreadableFilesSayWhyForEveryCommand)
     }
 }
 
+// A time beyond any frame number is a usage error, not a frame that wrapped around.
+TEST_F(CliReliabilityTest, TimesTooLargeForAFrameAreRefused)
+{
+    for (const char* start : {"1e20s", "infs", "nans", "99999999999s"}) {
+        SCOPED_TRACE(start);
+        const TCliRun run = Run(std::string("clip movie.avi --start '") + start + "' --end 10 -o c.avi -y");
+        EXPECT_EQ(2, run.Exit) << run.Err;
+        EXPECT_FALSE(fs::exists(PathOf("c.avi")));
+    }
+    EXPECT_EQ(0, Run("clip movie.avi --start 0.4s --end 30 -o c.avi -y").Exit);
+}
+
 // Without a terminal every question is declined, and the line says the answer it gives.
 TEST_F(CliReliabilityTest, PromptWithoutATerminalPrintsTheAnswerItGives)
 {
