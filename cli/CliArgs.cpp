@@ -15,6 +15,12 @@ bool WantsByteProof(const std::vector<std::string>& args)
     return false;
 }
 
+int UsageError(const std::string& text)
+{
+    std::cerr << "zendra-cli: " << text << "\nRun 'zendra-cli --help' for the commands." << std::endl;
+    return kExitUsage;
+}
+
 std::optional<std::int32_t> ParseFrame(const std::string& text, long double frameRate)
 {
     if (text.empty())
@@ -23,7 +29,7 @@ std::optional<std::int32_t> ParseFrame(const std::string& text, long double fram
         std::size_t used = 0;
         if (text.back() == 's') {
             const long double seconds = std::stold(text.substr(0, text.size() - 1), &used);
-            if (used != text.size() - 1 || seconds < 0)
+            if (used != text.size() - 1 || !std::isfinite(seconds) || seconds < 0)
                 return std::nullopt;
             const long double frame = std::nearbyint(seconds * frameRate);
             // Beyond the frame counter is no frame at all, not a wrapped-around one.

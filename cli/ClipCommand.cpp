@@ -3,6 +3,7 @@
 
 #include "app/jobs/JobCore.h"
 #include "cli/CliArgs.h"
+#include "cli/InputFile.h"
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
 
@@ -31,10 +32,8 @@ int RunClip(const TArgs& args)
     }
     if (movieFile.empty() || startText.empty() || endText.empty() || output.empty())
         return UsageError("clip: name a movie, --start, --end and -o");
-    if (!FileExists(movieFile)) {
-        std::cerr << "File " << movieFile << " does not exists" << std::endl;
+    if (!CheckInputFile(movieFile))
         return kExitFailed;
-    }
     // The frame rate is needed only for times; the job opens the movie itself.
     long double rate = 0;
     if (startText.back() == 's' || endText.back() == 's')

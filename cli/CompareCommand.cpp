@@ -3,11 +3,24 @@
 #include <iostream>
 
 #include "cli/Commands.h"
+#include "cli/InputFile.h"
 #include "compare/CompareCore.h"
 
 namespace zendra::cli {
 
 namespace {
+
+// A file that changed under the compare: say which, and what was compared before that.
+int ReportChange(const TCompareResult& result, const std::string& first, const std::string& second)
+{
+    if (result.FirstChanged)
+        std::cout << ChangedText(first, result.FirstSize, result.FirstEndSize) << std::endl;
+    if (result.SecondChanged)
+        std::cout << ChangedText(second, result.SecondSize, result.SecondEndSize) << std::endl;
+    if (result.Differences == 0)
+        std::cout << CommonPartText(result.Compared) << std::endl;
+    return kExitFailed;
+}
 
 int ReportOutcome(const TCompareResult& result, const std::string& first, const std::string& second)
 {
@@ -20,13 +33,14 @@ int ReportOutcome(const TCompareResult& result, const std::string& first, const 
         std::cerr << TooLargeText(result.FirstSize >= kCompareSizeLimit ? first : second) << std::endl;
         return kExitFailed;
     case TCompareOutcome::Identical:
-        if (result.FirstSize != result.SecondSize) {
-            // Equal as far as the shorter file goes; the files are still not the same.
-            std::cout << "The first " << result.Compared << " bytes are identical" << std::endl;
-            return kExitFailed;
-        }
         std::cout << kIdenticalText << std::endl;
         return kExitOk;
+    case TCompareOutcome::CommonPart:
+        // Equal as far as the shorter file goes; the files are still not the same.
+        std::cout << CommonPartText(result.Compared) << std::endl;
+        return kExitFailed;
+    case TCompareOutcome::Changed:
+        return ReportChange(result, first, second);
     default:
         return kExitFailed;
     }
@@ -46,6 +60,8 @@ int RunCompare(const TArgs& args)
     }
     if (names.size() != 2)
         return UsageError("compare: name two files");
+    if (!CheckInputFile(names[0]) || !CheckInputFile(names[1]))
+        return kExitFailed;
 
     std::int64_t firstSize = 0, secondSize = 0;
     TCompareHooks hooks;

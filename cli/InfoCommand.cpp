@@ -7,6 +7,7 @@
 #include "cli/Commands.h"
 #include "cli/SplitPlan.h"
 #include "common/FileHelpers.h"
+#include "cli/InputFile.h"
 #include "common/MediaNames.h"
 #include "common/TextHelpers.h"
 #include "engine/AvSync.h"
@@ -255,6 +256,8 @@ int RunInfo(const TArgs& args)
         return *status;
     if (parts && json)
         return UsageError("info: --parts is a text report, give it without --json");
+    if (!CheckInputFile(movieName))
+        return kExitFailed;
 
     TZendra movie(movieName);
     if (!movie.IsOpen()) {

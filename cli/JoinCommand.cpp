@@ -4,6 +4,7 @@
 
 #include "app/jobs/JobCore.h"
 #include "cli/CliArgs.h"
+#include "cli/InputFile.h"
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
 
@@ -44,13 +45,12 @@ int RunJoin(const TArgs& args)
         return kExitFailed;
     }
 
+    for (const std::string& path : paths)
+        if (!CheckInputFile(path))
+            return kExitFailed;
     std::vector<TMember> members;
     std::vector<std::string> refused;
     for (const std::string& path : paths) {
-        if (!FileExists(path)) {
-            std::cerr << "File " << path << " does not exists" << std::endl;
-            return kExitFailed;
-        }
         TZendra part(path);
         if (part.FrameRate == 0 || !part.IsPart) {
             refused.push_back(path);

@@ -4,6 +4,7 @@
 #include "app/jobs/JobCore.h"
 #include "cli/CliArgs.h"
 #include "cli/SplitPlan.h"
+#include "cli/InputFile.h"
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
 
@@ -54,10 +55,8 @@ int RunSplit(const TArgs& args)
     TSplitOptions o;
     if (auto status = ParseSplitArgs(args, o))
         return *status;
-    if (!FileExists(o.Movie)) {
-        std::cerr << "File " << o.Movie << " does not exists" << std::endl;
+    if (!CheckInputFile(o.Movie))
         return kExitFailed;
-    }
     std::vector<std::int32_t> starts;
     std::int32_t entries = 0;
     std::vector<std::string> syncLines;  // taken before the writers change the index

@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "cli/Commands.h"
-#include "common/FileHelpers.h"
+#include "cli/InputFile.h"
 #include "engine/OutputVerifier.h"
 #include "engine/SourceMatch.h"
 #include "engine/Zendra.h"
@@ -35,18 +35,14 @@ int RunVerify(const TArgs& args)
     }
     if (file.empty())
         return UsageError("verify: name a file");
-    if (!FileExists(file)) {
-        std::cerr << CanNotOpenText(file) << std::endl;
+    if (!CheckInputFile(file))
         return kExitFailed;
-    }
     const TVerifyReport report = VerifyAviFile(file, {});
     if (!report.Failure.empty())
         return Failed(file, report.Failure);
     if (!source.empty()) {
-        if (!FileExists(source)) {
-            std::cerr << CanNotOpenText(source) << std::endl;
+        if (!CheckInputFile(source))
             return kExitFailed;
-        }
         const TZendra movie(file);
         const TZendra original(source);
         if (movie.LeftOutEntries > 0)

@@ -6,16 +6,6 @@
 #include "cli/Commands.h"
 #include "platform/ConsolePlatform.h"
 
-namespace zendra::cli {
-
-int UsageError(const std::string& text)
-{
-    std::cerr << "zendra-cli: " << text << "\nRun 'zendra-cli --help' for the commands." << std::endl;
-    return kExitUsage;
-}
-
-}  // namespace zendra::cli
-
 namespace {
 
 const char* kHelp =
@@ -34,6 +24,8 @@ const char* kHelp =
     "                                       with --source, that every chunk is one of MOVIE's\n\n"
     "Every output is read back and proven before it takes its name; --verify also compares\n"
     "every copied chunk byte for byte with the chunk it came from.\n"
+    "-y, --yes answers yes to every question (a folder to create, files to replace). AVI files\n"
+    "already in the folder of a split then go to the trash; they are never deleted for good.\n"
     "Sizes: bytes, or with K, M or G (powers of 1024), e.g. 700M, 4G, 1500000.\n"
     "Frames: 0 is the beginning, N the N-th video frame; a time may be given as seconds, e.g. 65.4s.\n"
     "Exit status: 0 success, 1 the job failed or was refused, 2 usage error.\n";

@@ -121,6 +121,9 @@ void TBinaryCompare::ConnectSignals()
 
 void TBinaryCompare::sbSet1Click()
 {
+    // A file chosen mid-run would be reported on under the old compare's findings.
+    if (FComparing)
+        return;
     sbCompare->setEnabled(false);
     QLineEdit* edit = sender() == sbSet2 ? Edit2 : Edit1;
     const std::string chosen =
@@ -168,6 +171,8 @@ void TBinaryCompare::BeginCompare()
     FComparing = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     sbCompare->setEnabled(false);
+    sbSet1->setEnabled(false);
+    sbSet2->setEnabled(false);
 }
 
 void TBinaryCompare::EndCompare()
@@ -175,6 +180,8 @@ void TBinaryCompare::EndCompare()
     lbSoFar->hide();
     ProgressBar1->hide();
     FComparing = false;
+    sbSet1->setEnabled(true);
+    sbSet2->setEnabled(true);
     sbCompare->setEnabled(true);
     sbClose->setText(QStringLiteral("Close"));
     QApplication::restoreOverrideCursor();
@@ -217,18 +224,45 @@ void TBinaryCompare::RunCompare()
     };
     hooks.Difference = [this](std::int32_t, const std::string& text) { return ReportDifference(text); };
 
-    const TCompareResult result = CompareFiles(LocalPath(Edit1), LocalPath(Edit2), hooks);
+    ReportOutcome(CompareFiles(LocalPath(Edit1), LocalPath(Edit2), hooks));
+    if (begun)
+        EndCompare();
+}
+
+void TBinaryCompare::ReportOutcome(const TCompareResult& result)
+{
     if (result.Outcome == TCompareOutcome::TooLarge) {
         const bool firstTooLarge = result.FirstSize >= kCompareSizeLimit;
         ShowMessage(TooLargeText((firstTooLarge ? Edit1 : Edit2)->text().toStdString()));
+        return;
     }
-    if (result.Outcome == TCompareOutcome::Identical) {
-        lbSoFar->hide();
-        ProgressBar1->hide();
+    const bool reachedEnd = result.Outcome == TCompareOutcome::Identical ||
+                            result.Outcome == TCompareOutcome::CommonPart || result.Outcome == TCompareOutcome::Changed;
+    if (!reachedEnd)
+        return;
+    lbSoFar->hide();
+    ProgressBar1->hide();
+    if (result.Outcome == TCompareOutcome::Identical)
         ShowMessage(kIdenticalText);
-    }
-    if (begun)
-        EndCompare();
+    else if (result.Outcome == TCompareOutcome::CommonPart)
+        ShowMessage(CommonPartText(result.Compared));
+    else
+        ShowMessage(ChangeReport(result));
+}
+
+// Which file changed during the run, and what was compared before.
+std::string TBinaryCompare::ChangeReport(const TCompareResult& result) const
+{
+    std::string text;
+    if (result.FirstChanged)
+        text += ChangedText(Edit1->text().toStdString(), result.FirstSize, result.FirstEndSize) + "\n";
+    if (result.SecondChanged)
+        text += ChangedText(Edit2->text().toStdString(), result.SecondSize, result.SecondEndSize) + "\n";
+    if (result.Differences == 0)
+        text += CommonPartText(result.Compared);
+    else
+        text += "The compare is not complete.";
+    return text;
 }
 
 }  // namespace zendra

@@ -1,6 +1,8 @@
 // The binary file compare window: two files, compared 1024 bytes at a time.
 #pragma once
 
+#include <string>
+
 #include <QDialog>
 
 class QGroupBox;
@@ -12,6 +14,8 @@ class QToolButton;
 class QWidget;
 
 namespace zendra {
+
+struct TCompareResult;
 
 class TBinaryCompare : public QDialog {
     Q_OBJECT
@@ -40,6 +44,8 @@ private:
     void EndCompare();
     bool AskStopRequest();
     bool ReportDifference(const std::string& text);
+    void ReportOutcome(const TCompareResult& result);
+    std::string ChangeReport(const TCompareResult& result) const;
 
     QLineEdit* Edit1 = nullptr;
     QLineEdit* Edit2 = nullptr;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 
 namespace zendra {
 
@@ -29,6 +30,51 @@ long double SizeRatio(std::int64_t first, std::int64_t second)
     const std::int64_t larger = std::max(first, second);
     const std::int64_t smaller = std::min(first, second);
     return smaller > 0 ? static_cast<long double>(larger) / smaller : 0;
+}
+
+// What tells that a file changed under the compare: its size and its modification time.
+struct TFileStamp {
+    std::int64_t Size = -1;
+    std::int64_t ModifiedNs = 0;
+    bool operator==(const TFileStamp&) const = default;
+};
+
+TFileStamp StampOf(std::FILE* file)
+{
+    struct stat st {};
+    if (fstat(fileno(file), &st) != 0)
+        return {};
+    return {static_cast<std::int64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+// Reads the next block, never past the size the file had at the start.
+std::size_t ReadWithin(std::FILE* file, unsigned char* buffer, std::int64_t& remaining)
+{
+    const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(kCompareBlock, remaining));
+    const std::size_t got = wanted > 0 ? std::fread(buffer, 1, wanted, file) : 0;
+    remaining -= static_cast<std::int64_t>(got);
+    return got;
+}
+
+// The end of a file was reached: what the compare may claim depends on whether the
+// files are still as they were at the start.
+void SettleOutcome(TCompareResult& result, std::FILE* first, std::FILE* second, const TFileStamp& firstStart,
+                   const TFileStamp& secondStart)
+{
+    const TFileStamp firstEnd = StampOf(first), secondEnd = StampOf(second);
+    result.FirstEndSize = firstEnd.Size;
+    result.SecondEndSize = secondEnd.Size;
+    result.FirstChanged = !(firstEnd == firstStart);
+    result.SecondChanged = !(secondEnd == secondStart);
+    if (result.FirstChanged || result.SecondChanged)
+        result.Outcome = TCompareOutcome::Changed;
+    else if (result.Differences > 0)
+        result.Outcome = TCompareOutcome::Different;
+    else if (result.FirstSize == result.SecondSize && result.Compared == result.FirstSize)
+        result.Outcome = TCompareOutcome::Identical;
+    else
+        result.Outcome = TCompareOutcome::CommonPart;
 }
 
 bool IsRegularFile(const std::string& path)
@@ -93,6 +139,19 @@ std::string TooLargeText(const std::string& path)
     return path + " is 2 GB or larger; only files below 2 GB can be compared.";
 }
 
+std::string CommonPartText(std::int64_t compared)
+{
+    return "The first " + std::to_string(compared) + " bytes are identical";
+}
+
+std::string ChangedText(const std::string& path, std::int64_t startSize, std::int64_t endSize)
+{
+    if (startSize == endSize)
+        return path + " changed during the compare.";
+    return path + " changed during the compare: its size went from " + std::to_string(startSize) + " to " +
+           std::to_string(endSize) + " bytes.";
+}
+
 TCompareResult CompareFiles(const std::string& firstPath, const std::string& secondPath, const TCompareHooks& hooks)
 {
     TCompareResult result;
@@ -104,6 +163,10 @@ TCompareResult CompareFiles(const std::string& firstPath, const std::string& sec
     TFilePtr second(std::fopen(secondPath.c_str(), "rb"));
     if (!second)
         return result;
+    // Every block is read from the file as it is then, not from a buffer filled earlier.
+    std::setvbuf(first.get(), nullptr, _IONBF, 0);
+    std::setvbuf(second.get(), nullptr, _IONBF, 0);
+    const TFileStamp firstStart = StampOf(first.get()), secondStart = StampOf(second.get());
     result.FirstSize = SizeBySeekingToEnd(first.get());
     result.SecondSize = SizeBySeekingToEnd(second.get());
     if (result.FirstSize <= 0 || result.SecondSize <= 0)
@@ -123,6 +186,7 @@ TCompareResult CompareFiles(const std::string& firstPath, const std::string& sec
     std::fseek(first.get(), 0, SEEK_SET);
     std::fseek(second.get(), 0, SEEK_SET);
     std::int32_t block = 0;
+    std::int64_t firstLeft = result.FirstSize, secondLeft = result.SecondSize;
     if (hooks.Reading)
         hooks.Reading(static_cast<std::int32_t>(result.FirstSize / 1024));
     unsigned char bufferA[kCompareBlock], bufferB[kCompareBlock];
@@ -131,10 +195,10 @@ TCompareResult CompareFiles(const std::string& firstPath, const std::string& sec
             return result;
         if (hooks.Progress)
             hooks.Progress(block + 1);
-        const std::size_t countA = std::fread(bufferA, 1, kCompareBlock, first.get());
-        const std::size_t countB = std::fread(bufferB, 1, kCompareBlock, second.get());
+        const std::size_t countA = ReadWithin(first.get(), bufferA, firstLeft);
+        const std::size_t countB = ReadWithin(second.get(), bufferB, secondLeft);
         if (countA == 0 || countB == 0) {
-            result.Outcome = result.Differences == 0 ? TCompareOutcome::Identical : TCompareOutcome::Different;
+            SettleOutcome(result, first.get(), second.get(), firstStart, secondStart);
             return result;
         }
         // Where the last blocks differ in length only the bytes both hold are compared.

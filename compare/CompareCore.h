@@ -30,12 +30,18 @@ bool IndexHintApplies(std::int64_t first, std::int64_t second, std::int32_t posi
 std::string DifferenceText(std::int64_t first, std::int64_t second, std::int32_t position);
 std::string DifferenceQuestionText(std::int64_t first, std::int64_t second, std::int32_t position);
 std::string TooLargeText(const std::string& path);
+// Equal as far as the shorter file goes: "The first N bytes are identical".
+std::string CommonPartText(std::int64_t compared);
+// "NAME changed during the compare: ..." with the sizes at the start and at the end.
+std::string ChangedText(const std::string& path, std::int64_t startSize, std::int64_t endSize);
 
 enum class TCompareOutcome {
     NotStarted,  // a file missing, not openable or empty: nothing is said
     TooLarge,    // a file of 2 GiB or more
-    Identical,   // the end of a file was reached without a difference
+    Identical,   // every byte of both files, of one size, compared equal
+    CommonPart,  // the sizes differ; every byte the shorter file holds compared equal
     Different,   // differences were reported and the end was reached
+    Changed,     // a file changed during the run: nothing can be said of the whole
     Ended,       // the user ended it (size question, a difference, or a stop)
 };
 
@@ -58,8 +64,14 @@ struct TCompareHooks {
 
 struct TCompareResult {
     TCompareOutcome Outcome = TCompareOutcome::NotStarted;
+    // Sizes at the start; the compare reads no further than these.
     std::int64_t FirstSize = 0;
     std::int64_t SecondSize = 0;
+    // Sizes when the compare ended (Changed tells which file differs from its start).
+    std::int64_t FirstEndSize = 0;
+    std::int64_t SecondEndSize = 0;
+    bool FirstChanged = false;
+    bool SecondChanged = false;
     std::int32_t Differences = 0;
     std::int64_t Compared = 0;  // bytes compared
 };

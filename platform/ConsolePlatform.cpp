@@ -27,6 +27,17 @@ TAnswer Affirmative(TButtons buttons)
     return buttons == TButtons::OK || buttons == TButtons::OKCancel ? TAnswer::OK : TAnswer::Yes;
 }
 
+const char* AnswerText(TAnswer answer)
+{
+    switch (answer) {
+    case TAnswer::OK: return "OK";
+    case TAnswer::Cancel: return "Cancel";
+    case TAnswer::Yes: return "Yes";
+    case TAnswer::No: return "No";
+    }
+    return "";
+}
+
 TAnswer Negative(TButtons buttons)
 {
     switch (buttons) {
@@ -50,9 +61,13 @@ TAnswer TConsolePlatform::Confirm(const std::string& text, TButtons buttons)
     if (FYesToAll)
         return Affirmative(buttons);
     if (!isatty(STDIN_FILENO)) {
-        std::cerr << text << " -> " << (buttons == TButtons::YesNoCancel ? "Cancel" : "No")
-                  << " (not a terminal; use -y to answer yes)" << std::endl;
-        return Negative(buttons);
+        // What is printed is what is answered.
+        const TAnswer answer = Negative(buttons);
+        std::cerr << text << " -> " << AnswerText(answer);
+        if (buttons != TButtons::OK)
+            std::cerr << " (not a terminal; use -y to answer yes)";
+        std::cerr << std::endl;
+        return answer;
     }
     for (;;) {
         std::cerr << text << ' ' << ChoicesText(buttons) << ' ' << std::flush;
@@ -73,6 +88,12 @@ TAnswer TConsolePlatform::Confirm(const std::string& text, TButtons buttons)
 bool TConsolePlatform::RecycleFile(const std::string& fileName)
 {
     return MoveFileToTrashOnDemand(fileName);
+}
+
+bool TConsolePlatform::DiscardFile(const std::string& fileName)
+{
+    // -y answers without anyone reading the question: what it removes stays in the trash.
+    return RecycleFile(fileName);
 }
 
 std::string TConsolePlatform::NewGuidText()

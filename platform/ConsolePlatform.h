@@ -14,6 +14,7 @@ public:
     TAnswer Confirm(const std::string& text, TButtons buttons) override;
     void ProcessMessages() override {}
     bool RecycleFile(const std::string& fileName) override;
+    bool DiscardFile(const std::string& fileName) override;
     std::string NewGuidText() override;
     bool ShellOpen(const std::string& target) override;
 

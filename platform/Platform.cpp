@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include <cstdio>
 #include <iostream>
 
 namespace zendra {
@@ -31,6 +32,11 @@ IPlatform& DefaultPlatform()
 
 }  // namespace
 
+bool IPlatform::DiscardFile(const std::string& fileName)
+{
+    return std::remove(fileName.c_str()) == 0;
+}
+
 IPlatform& Platform()
 {
     return installed ? *installed : DefaultPlatform();
@@ -45,6 +51,7 @@ void ShowMessage(const std::string& text) { Platform().ShowMessage(text); }
 TAnswer Confirm(const std::string& text, TButtons buttons) { return Platform().Confirm(text, buttons); }
 void ProcessMessages() { Platform().ProcessMessages(); }
 bool RecycleFile(const std::string& fileName) { return Platform().RecycleFile(fileName); }
+bool DiscardFile(const std::string& fileName) { return Platform().DiscardFile(fileName); }
 std::string NewGuidText() { return Platform().NewGuidText(); }
 bool ShellOpen(const std::string& target) { return Platform().ShellOpen(target); }
 

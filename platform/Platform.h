@@ -17,6 +17,10 @@ public:
     // Lets pending window messages run; a no-op where there is no window system.
     virtual void ProcessMessages() = 0;
     virtual bool RecycleFile(const std::string& fileName) = 0;
+    // Removes a file the user agreed to delete (old AVI files in a split folder): for good
+    // where a person answered the question, to the trash where a front end may answer it
+    // unread.
+    virtual bool DiscardFile(const std::string& fileName);
     virtual std::string NewGuidText() = 0;
     virtual bool ShellOpen(const std::string& target) = 0;
 };
@@ -31,6 +35,7 @@ void ShowMessage(const std::string& text);
 TAnswer Confirm(const std::string& text, TButtons buttons);
 void ProcessMessages();
 bool RecycleFile(const std::string& fileName);
+bool DiscardFile(const std::string& fileName);
 std::string NewGuidText();
 bool ShellOpen(const std::string& target);
 

@@ -34,7 +34,7 @@ rm -rf "$work/seeds" "$work/artifacts" && mkdir -p "$work/seeds" "$work/artifact
 summary=$work/summary.txt
 : > "$summary"
 failed=0
-for target in open save viewer compare project; do
+for target in open save viewer compare project cli; do
   echo "== fuzz_$target for ${seconds}s"
   mkdir -p "$work/corpus/$target"
   log=$work/$target.log

@@ -17,14 +17,13 @@ TIndexBlock TIndexBlock::Decode(const std::uint8_t* p)
 
 const TIndexBlock* TEntryList::Add(const TIndexBlock& entry)
 {
-    FItems.push_back(std::make_unique<TIndexBlock>(entry));
-    return FItems.back().get();
+    FItems.push_back(entry);
+    return &FItems.back();
 }
 
 void TEntryList::Clear()
 {
-    while (!FItems.empty())
-        FItems.pop_back();
+    std::deque<TIndexBlock>().swap(FItems);
 }
 
 }  // namespace zendra

@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QListWidget>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -26,6 +25,8 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "viewer/FrameListModel.h"
+#include "viewer/FrameListView.h"
 
 namespace zendra {
 
@@ -178,7 +179,7 @@ void TMainStructForm::ConnectSignals()
     connect(ToolTimer1, &QTimer::timeout, this, &TMainStructForm::ToolTimer1Timer);
     connect(sbOpen1, &QToolButton::clicked, this, &TMainStructForm::sbOpen1Click);
     connect(cbFrameMode, &QComboBox::currentIndexChanged, this, &TMainStructForm::RB1Click);
-    connect(lbData, &QListWidget::currentRowChanged, this, &TMainStructForm::lbDataClick);
+    connect(lbData, &TFrameListView::currentRowChanged, this, &TMainStructForm::lbDataClick);
     connect(sbData, &QScrollBar::valueChanged, this, &TMainStructForm::sbDataChange);
     connect(sbHex, &QToolButton::clicked, this, &TMainStructForm::sbDataChange);
     connect(sbChar, &QToolButton::clicked, this, &TMainStructForm::sbDataChange);
@@ -278,7 +279,7 @@ void TMainStructForm::ResetView()
         list->clear();
     {
         const QSignalBlocker quiet(lbData);
-        lbData->clear();
+        FFrameLines->Clear();
     }
     FSelected = nullptr;
     FTopLeft = 0;
@@ -355,6 +356,9 @@ void TMainStructForm::IndexWalkStarting()
 
 bool TMainStructForm::IndexStep(std::uint32_t i, std::uint32_t count)
 {
+    // Lines reach the view in batches: one insertion per entry would cost more than the walk.
+    if (FFrameLines->PendingLines() >= 4096)
+        FFrameLines->Flush();
     ProcessMessages();
     if (FBreak)
         return false;
@@ -362,8 +366,16 @@ bool TMainStructForm::IndexStep(std::uint32_t i, std::uint32_t count)
     return true;
 }
 
+bool TMainStructForm::SearchStep()
+{
+    SetStatus(0, QStringLiteral("Press Escape to break"));
+    ProcessMessages();
+    return !FBreak;
+}
+
 void TMainStructForm::WalkEnded()
 {
+    FFrameLines->Flush();
     SetStatus(0, QString());
     SetStatus(1, QString());
 }

@@ -14,7 +14,6 @@ class QGroupBox;
 class QHeaderView;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QScrollBar;
 class QStatusBar;
 class QTabWidget;
@@ -24,6 +23,9 @@ class QToolButton;
 class QTreeWidget;
 
 namespace zendra {
+
+class TFrameListModel;
+class TFrameListView;
 
 class TMainStructForm : public TMyForm, private IStructWalkSink {
     Q_OBJECT
@@ -102,6 +104,7 @@ private:
     void HeaderRowAdded(const THeaderRow& row) override;
     void IndexWalkStarting() override;
     bool IndexStep(std::uint32_t i, std::uint32_t count) override;
+    bool SearchStep() override;
     void AddFrameLine(const TIndexBlock& entry, bool video) override;
     void WalkEnded() override;
 
@@ -126,7 +129,8 @@ private:
 
     QComboBox* cbFrameMode = nullptr;
     QHeaderView* HeaderControl1 = nullptr;
-    QListWidget* lbData = nullptr;
+    TFrameListView* lbData = nullptr;
+    TFrameListModel* FFrameLines = nullptr;
     QToolButton* sbHex = nullptr;
     QToolButton* sbChar = nullptr;
     QLabel* lbAsByte = nullptr;

@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QListWidget>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTableWidget>
@@ -15,6 +14,8 @@
 
 #include "platform/Platform.h"
 #include "viewer/FrameList.h"
+#include "viewer/FrameListModel.h"
+#include "viewer/FrameListView.h"
 #include "viewer/MainStruct.h"
 #include "viewer/RawPage.h"
 
@@ -36,11 +37,6 @@ QFont FixedFont(int pixels)
 QString HexPair(int value)
 {
     return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-}
-
-const TIndexBlock* EntryOf(const QListWidgetItem* item)
-{
-    return item ? reinterpret_cast<const TIndexBlock*>(item->data(Qt::UserRole).value<quintptr>()) : nullptr;
 }
 
 }  // namespace
@@ -82,10 +78,11 @@ QWidget* TMainStructForm::BuildFrameInformation()
     }
     HeaderControl1->setFixedHeight(HeaderControl1->sizeHint().height());
 
-    lbData = new QListWidget;
+    FFrameLines = new TFrameListModel(FState, this);
+    lbData = new TFrameListView;
     lbData->setObjectName(QStringLiteral("lbData"));
     lbData->setFont(FixedFont(12));
-    lbData->setUniformItemSizes(true);
+    lbData->setModel(FFrameLines);
 
     auto* group = new QGroupBox(QStringLiteral("Frame information"));
     group->setObjectName(QStringLiteral("gbFrameInformation"));
@@ -202,16 +199,12 @@ void TMainStructForm::PrepareGrid()
     sbData->setFixedHeight(height);
 }
 
-void TMainStructForm::AddFrameLine(const TIndexBlock& entry, bool video)
+// The walk has just let messages run for this entry (IndexStep); the text of the line is
+// made only when the list shows it.
+void TMainStructForm::AddFrameLine(const TIndexBlock&, bool video)
 {
-    ProcessMessages();
     const TEntryList& list = video ? FState.VideoEntries : FState.AudioEntries;
-    const auto number = static_cast<std::int32_t>(list.Count()) - 1;
-    const std::uint32_t position =
-        ChunkPosition(entry, FState.Records.RelativeIndex, FState.Records.MovieDataPosition);
-    auto* item = new QListWidgetItem(QString::fromStdString(FrameLineText(entry, number, video, position)));
-    item->setData(Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(&entry)));
-    lbData->addItem(item);
+    FFrameLines->Append(video, static_cast<std::uint32_t>(list.Count() - 1));
 }
 
 void TMainStructForm::lbDataClick()
@@ -219,14 +212,14 @@ void TMainStructForm::lbDataClick()
     FSelected = nullptr;
     if (!FLoaded)
         return;
-    const TIndexBlock* entry = EntryOf(lbData->currentItem());
+    const TIndexBlock* entry = FFrameLines->EntryAt(lbData->currentRow());
     if (!entry)
         return;
     FSelected = entry;
     sbData->setEnabled(false);
     {
         const QSignalBlocker quiet(sbData);
-        sbData->setMaximum(static_cast<int>(entry->Length / kPageBytes));
+        sbData->setMaximum(LastRawPage(SelectedChunkPosition(), entry->Length));
         sbData->setValue(0);
     }
     ShowRawPage(0);

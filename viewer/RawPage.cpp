@@ -52,6 +52,13 @@ std::uint64_t PageTopLeft(std::uint32_t chunkPosition, std::int32_t page)
     return (chunkPosition & ~std::uint32_t{0xFF}) + static_cast<std::uint64_t>(page < 0 ? 0 : page) * kPageBytes;
 }
 
+std::int32_t LastRawPage(std::uint32_t chunkPosition, std::uint32_t length)
+{
+    // The page count runs from the chunk's page on; 8 header bytes come before the data.
+    const std::uint64_t lastByte = (chunkPosition & 0xFFu) + std::uint64_t{8} + length - 1;
+    return static_cast<std::int32_t>(lastByte / kPageBytes);
+}
+
 std::string RawCellText(std::uint8_t byte, bool charMode, bool outsideChunk)
 {
     std::string text;

@@ -1,5 +1,6 @@
 #include "viewer/StructWalk.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
@@ -12,27 +13,42 @@ namespace zendra {
 
 namespace {
 
-// Sequential reads with a position of our own; every read that falls short reports false.
+// Sequential reads with a position and a buffer of our own; every read that falls short
+// reports false. Steps within the buffer neither seek nor read, so walking over many small
+// chunks (a run of zero padding is one every 8 bytes) costs no system call each.
 class TPlainReader {
 public:
-    explicit TPlainReader(std::FILE* file) : FFile(file) { Seek(0); }
+    explicit TPlainReader(std::FILE* file) : FFile(file), FBuffer(kBufferSize) { Seek(0); }
 
     std::uint64_t Position() const { return FPosition; }
 
     bool Seek(std::uint64_t position)
     {
-        // Never beyond the file size plus one 32-bit skip, so off_t always holds it.
         FPosition = position;
-        return fseeko(FFile, static_cast<off_t>(position), SEEK_SET) == 0;
+        if (position >= FBufferStart && position <= FBufferStart + FBufferFill)
+            return !FBad;
+        // Never beyond the file size plus one 32-bit skip, so off_t always holds it.
+        FBufferStart = position;
+        FBufferFill = 0;
+        FBad = fseeko(FFile, static_cast<off_t>(position), SEEK_SET) != 0;
+        return !FBad;
     }
 
     void Skip(std::uint32_t count) { Seek(FPosition + count); }
 
     bool Block(std::uint8_t* target, std::size_t count)
     {
-        const std::size_t got = std::fread(target, 1, count, FFile);
-        FPosition += got;
-        return got == count;
+        std::size_t done = 0;
+        while (done < count) {
+            if (FPosition == FBufferStart + FBufferFill && !Refill())
+                break;
+            const std::size_t at = static_cast<std::size_t>(FPosition - FBufferStart);
+            const std::size_t n = std::min(count - done, FBufferFill - at);
+            std::memcpy(target + done, FBuffer.data() + at, n);
+            done += n;
+            FPosition += n;
+        }
+        return done == count;
     }
 
     bool U32(std::uint32_t& value)
@@ -68,8 +84,24 @@ public:
     }
 
 private:
+    static constexpr std::size_t kBufferSize = 16 * 1024;
+
+    // The file stands at the buffer's end whenever the position reaches it.
+    bool Refill()
+    {
+        if (FBad)
+            return false;
+        FBufferStart = FPosition;
+        FBufferFill = std::fread(FBuffer.data(), 1, FBuffer.size(), FFile);
+        return FBufferFill > 0;
+    }
+
     std::FILE* FFile;
+    std::vector<std::uint8_t> FBuffer;
+    std::uint64_t FBufferStart = 0;
+    std::size_t FBufferFill = 0;
     std::uint64_t FPosition = 0;
+    bool FBad = false;  // the last seek failed: nothing read now would be where it claims
 };
 
 struct TFieldSpec {
@@ -254,7 +286,10 @@ private:
     // forward by at least eight bytes, so the search ends at the end of the file.
     bool FindMovieList()
     {
-        for (;;) {
+        for (std::uint32_t step = 1;; ++step) {
+            // Megabytes of padding are many chunks: let the window run and hear Break.
+            if (step % kChunksPerMessage == 0 && !FSink.SearchStep())
+                return false;
             const std::uint64_t start = FReader.Position();
             char id[5], type[5];
             std::uint32_t size = 0;
@@ -307,6 +342,8 @@ private:
         }
         return true;
     }
+
+    static constexpr std::uint32_t kChunksPerMessage = 4096;
 
     TPlainReader FReader;
     TStructState& FState;

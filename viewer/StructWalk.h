@@ -77,6 +77,8 @@ public:
     virtual void IndexWalkStarting() = 0;
     // Before entry i of count; false breaks the walk, which still counts as finished.
     virtual bool IndexStep(std::uint32_t i, std::uint32_t count) = 0;
+    // Every few thousand chunks of the search for the movi list; false breaks the walk.
+    virtual bool SearchStep() { return true; }
     // entry is the block just appended to its list; the frame mode wants a line for it.
     virtual void AddFrameLine(const TIndexBlock& entry, bool video) = 0;
     virtual void WalkEnded() = 0;

@@ -59,17 +59,28 @@ bool PrepareSplitFolder(const std::string& folder, const std::string& movieFile)
         for (auto it = movies.rbegin(); it != movies.rend(); ++it) {
             const std::string path = IncludeTrailingSeparator(folder) + *it;
             // The folder may be the movie's own: the movie being split is never deleted.
-            if (!SameFile(path, movieFile))
-                std::remove(path.c_str());
+            if (!SameFile(path, movieFile) && !DiscardFile(path)) {
+                ShowMessage("Can not remove " + path);
+                return false;
+            }
         }
     return true;
 }
 
 // A part record numbers parts and counts lead entries in 16 bits: more would be cut short
 // and the parts would join in the wrong order.
-void CheckSplitLimits(const TZendra& movie, const std::vector<std::int32_t>& starts)
+void CheckSplitLimits(const TZendra& movie, const std::vector<std::int32_t>& starts, const std::string& folder,
+                      const std::string& baseName)
 {
     movie.CheckCuttable();
+    // A part named like the movie would be refused at its turn: refused before any file
+    // of the folder is deleted.
+    for (std::size_t r = 1; r <= starts.size(); ++r) {
+        const std::string name = IncludeTrailingSeparator(folder) + baseName +
+                                 IntToZeroPadded(static_cast<std::int32_t>(r), 5) + ".avi";
+        if (SameFile(name, movie.MovieFile))
+            throw EZendraError("Can not write " + name + ": it is the movie being read.");
+    }
     if (static_cast<std::int64_t>(starts.size()) > kMaxPartNumber)
         throw EZendraError("Can not split " + movie.MovieFile + " into " + std::to_string(starts.size()) +
                            " parts: a split run numbers at most " + std::to_string(kMaxPartNumber) + " parts.");
@@ -119,7 +130,7 @@ TSplitResult RunSplitParts(const std::string& movieFile, const std::vector<std::
         ShowMessage(CanNotOpenText(movieFile));
         return result;
     }
-    CheckSplitLimits(movie, starts);
+    CheckSplitLimits(movie, starts, folder, baseName);
     movie.VerifyBytes = hooks.VerifyBytes;
     if (!PrepareSplitFolder(folder, movieFile))
         return result;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "compare/CompareCore.h"
 #include "tests/testkit/AviBuilder.h"
 #include "tests/testkit/Samples.h"
 
@@ -62,6 +63,27 @@ TEST_F(CompareCommandTest, DifferentSizesAreNeverIdentical)
     EXPECT_EQ("File size is different slightly.\n" + first + " size is :1953kb.\n" + second +
                   " size is :1953kb.\nThe first 1999999 bytes are identical\n",
               FOut);
+}
+
+// The second file is cut short, then made longer, while the compare reads it (sparse files
+// of 256 MiB take long enough to read for the change to come mid-run).
+TEST_F(CompareCommandTest, AFileThatChangesDuringTheRunIsNeverIdentical)
+{
+    const std::uintmax_t size = std::uintmax_t{256} << 20;
+    const std::string first = FFolder + "/a", second = FFolder + "/b";
+    for (const std::string& path : {first, second}) {
+        WriteFileBytes(path, {});
+        std::filesystem::resize_file(path, size);
+    }
+    for (const char* change : {"-s 4096", "-s 384M"}) {
+        SCOPED_TRACE(change);
+        std::filesystem::resize_file(second, size);
+        const int status = Run(ShellQuote(first) + " " + ShellQuote(second) + " & sleep 0.3; truncate " + change + " " +
+                               ShellQuote(second) + "; wait $!");
+        EXPECT_EQ(1, status) << FOut;
+        EXPECT_EQ(0u, FOut.find(second + " changed during the compare: its size went from 268435456 to ")) << FOut;
+        EXPECT_EQ(std::string::npos, FOut.find(kIdenticalText)) << FOut;
+    }
 }
 
 TEST_F(CompareCommandTest, RefusalsAndUsage)

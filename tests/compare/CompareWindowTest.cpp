@@ -1,5 +1,6 @@
 // The compare window driven through its buttons, with scripted answers to its questions.
 #include <filesystem>
+#include <fstream>
 
 #include <QLabel>
 #include <QLineEdit>
@@ -102,11 +103,12 @@ TEST_F(CompareWindowTest, SizeQuestionNamesBothSizesInWholeKilobytes)
     EXPECT_TRUE(FPlatform.Messages().empty());
     ExpectIdle();
 
-    // A tenth larger: no " slightly"; OK compares the common length.
+    // A tenth larger: no " slightly"; OK compares the common length, which does not make
+    // files of different sizes identical.
     FPlatform.Clear();
     Compare(File("c.bin", TBytes(1100, 7)), File("d.bin", TBytes(1000, 7)));
     EXPECT_EQ(0u, FPlatform.Questions()[0].Text.find("File size is different.\n"));
-    EXPECT_EQ(std::vector<std::string>{"These two files are identical"}, FPlatform.Messages());
+    EXPECT_EQ(std::vector<std::string>{"The first 1000 bytes are identical"}, FPlatform.Messages());
 }
 
 TEST_F(CompareWindowTest, AMillionthOfSizeDifferenceIsNotAsked)
@@ -114,7 +116,7 @@ TEST_F(CompareWindowTest, AMillionthOfSizeDifferenceIsNotAsked)
     const TBytes bytes = Pattern(2000000, 2);
     Compare(File("a.bin", bytes), File("b.bin", TBytes(bytes.begin(), bytes.end() - 1)));
     EXPECT_TRUE(FPlatform.Questions().empty());
-    EXPECT_EQ(std::vector<std::string>{"These two files are identical"}, FPlatform.Messages());
+    EXPECT_EQ(std::vector<std::string>{"The first 1999999 bytes are identical"}, FPlatform.Messages());
 }
 
 // The shorter file's last block is not compared against stale bytes of an earlier block.
@@ -125,7 +127,7 @@ TEST_F(CompareWindowTest, LastBlocksOfDifferentLengthCompareWhatBothHold)
     for (auto [first, second] : {std::pair{longer, shorter}, std::pair{shorter, longer}}) {
         FPlatform.Clear();
         Compare(File("first.bin", first), File("second.bin", second));
-        EXPECT_EQ(std::vector<std::string>{"These two files are identical"}, FPlatform.Messages());
+        EXPECT_EQ(std::vector<std::string>{"The first 1100 bytes are identical"}, FPlatform.Messages());
     }
 }
 
@@ -213,6 +215,65 @@ TEST_F(CompareWindowTest, SelectingEnablesCompareOnlyForTwoExistingFiles)
     Child<QToolButton>("sbSet2")->click();
     EXPECT_FALSE(compare->isEnabled());
     EXPECT_EQ(QString::fromStdString(a), Child<QLineEdit>("Edit2")->text());
+}
+
+// A file that shrinks or grows under the compare is never called identical, and nothing past
+// the sizes taken at the start is read.
+TEST_F(CompareWindowTest, AFileThatChangesDuringTheCompareIsReported)
+{
+    const TBytes bytes = Pattern(5000, 6);
+    const std::string a = File("a.bin", bytes);
+    const std::string b = File("b.bin", bytes);
+    FPlatform.OnProcessMessages([&] {
+        if (FPlatform.PumpCount() == 2)
+            std::filesystem::resize_file(b, 1500);
+    });
+    Compare(a, b);
+    EXPECT_TRUE(FPlatform.Questions().empty());
+    EXPECT_EQ(std::vector<std::string>{b + " changed during the compare: its size went from 5000 to 1500 bytes.\n"
+                                           "The first 1500 bytes are identical"},
+              FPlatform.Messages());
+    ExpectIdle();
+
+    // The shorter file grows by bytes unlike the longer one's: they lie past its start size.
+    FPlatform.Clear();
+    const std::string c = File("c.bin", TBytes(bytes.begin(), bytes.begin() + 3000));
+    FPlatform.OnProcessMessages([&] {
+        if (FPlatform.PumpCount() == 2) {
+            std::ofstream grow(c, std::ios::binary | std::ios::app);
+            grow << std::string(4000, '\xEE');
+        }
+    });
+    Compare(a, c);  // the size question is answered OK
+    ASSERT_EQ(1u, FPlatform.Questions().size());
+    EXPECT_EQ(0u, FPlatform.Questions()[0].Text.find("File size is different.\n"));
+    EXPECT_EQ(std::vector<std::string>{c + " changed during the compare: its size went from 3000 to 7000 bytes.\n"
+                                           "The first 3000 bytes are identical"},
+              FPlatform.Messages());
+}
+
+TEST_F(CompareWindowTest, SelectButtonsAreDisabledWhileComparing)
+{
+    const TBytes bytes = Pattern(8 * 1024, 7);
+    const std::string a = File("a.bin", bytes), b = File("b.bin", bytes);
+    const std::string other = File("other.bin", TBytes(10, 1));
+    auto* select1 = Child<QToolButton>("sbSet1");
+    auto* select2 = Child<QToolButton>("sbSet2");
+    bool enabledWhileComparing = true;
+    FPlatform.OnProcessMessages([&] {
+        if (FPlatform.PumpCount() != 3)
+            return;
+        enabledWhileComparing = select1->isEnabled() || select2->isEnabled();
+        FDialogs.FileAnswers = {other};
+        select1->click();
+    });
+    Compare(a, b);
+    EXPECT_FALSE(enabledWhileComparing);
+    EXPECT_EQ(QString::fromStdString(a), Child<QLineEdit>("Edit1")->text());
+    EXPECT_EQ(std::vector<std::string>{"These two files are identical"}, FPlatform.Messages());
+    EXPECT_TRUE(select1->isEnabled());
+    EXPECT_TRUE(select2->isEnabled());
+    ExpectIdle();
 }
 
 TEST_F(CompareWindowTest, EmptyOrTooLargeFiles)

@@ -177,6 +177,24 @@ int main(int argc, char** argv)
         put("compare", name + "-changed", WithParams({.Op = 3}, TwoFiles(bytes, changed)));
         count += 2;
     }
+    // Arguments for each sub-command (info, split, join, clip, compare) on the movie m.avi.
+    const TBytes movie = BuilderMovies().front().second.Build();
+    const char* const commandLines[][2] = {
+        {"info", "m.avi|--index|--json"},
+        {"split", "m.avi|-n|3|-o|parts|-b|p|-y"},
+        {"join", "m.avi|m.avi|-o|j.avi|--force"},
+        {"clip", "m.avi|--start|0.5s|--end|20|-o|c.avi|-y"},
+        {"compare", "m.avi|m.avi"},
+    };
+    for (std::uint8_t op = 0; op < 5; ++op) {
+        TBytes words;
+        for (const char* c = commandLines[op][1]; *c; ++c)
+            words.push_back(*c == '|' ? 0 : static_cast<std::uint8_t>(*c));
+        // A frame rate of 25.000 for the times.
+        put("cli", commandLines[op][0], WithParams({.Op = op, .Budget = 25000}, TwoFiles(movie, words)));
+        ++count;
+    }
+
     TProjectData project;
     project.MovieFile = "/films/holiday.avi";
     project.ClipEnd = 150000;

@@ -1,11 +1,12 @@
 // The frame list: the fixed-width lines, the frame modes, and zendra-cli's index listing.
 #include <QComboBox>
-#include <QListWidget>
+#include <QAbstractItemModel>
 #include <QToolButton>
 
 #include "tests/testkit/Samples.h"
 #include "tests/viewer/ViewerTestKit.h"
 #include "viewer/FrameList.h"
+#include "viewer/FrameListView.h"
 #include "viewer/MainStruct.h"
 
 namespace zendra::test {
@@ -59,9 +60,9 @@ protected:
     QStringList Lines(const TMainStructForm& form)
     {
         QStringList lines;
-        auto* list = form.findChild<QListWidget*>(QStringLiteral("lbData"));
-        for (int i = 0; i < list->count(); ++i)
-            lines << list->item(i)->text();
+        const QAbstractItemModel* list = form.findChild<TFrameListView*>(QStringLiteral("lbData"))->model();
+        for (int i = 0; i < list->rowCount(); ++i)
+            lines << list->index(i, 0).data().toString();
         return lines;
     }
 };

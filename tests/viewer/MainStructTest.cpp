@@ -8,7 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QAbstractItemModel>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -17,6 +17,7 @@
 #include "common/Bytes.h"
 #include "tests/testkit/Samples.h"
 #include "tests/viewer/ViewerTestKit.h"
+#include "viewer/FrameListView.h"
 #include "viewer/MainStruct.h"
 
 namespace zendra::test {
@@ -168,7 +169,7 @@ TEST_F(MainStructTest, EscapeBreaksTheIndexWalkAndKeepsWhatWasListed)
         secondLoadRefused = !FForm.LoadFile(QString::fromStdString(other));
         openDisabled = !openButton->isEnabled();
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
-        QCoreApplication::sendEvent(FForm.findChild<QListWidget*>(QStringLiteral("lbData")), &release);
+        QCoreApplication::sendEvent(FForm.findChild<TFrameListView*>(QStringLiteral("lbData")), &release);
     });
     ASSERT_TRUE(FForm.LoadFile(QString::fromStdString(path)));
     EXPECT_TRUE(secondLoadRefused);
@@ -178,7 +179,7 @@ TEST_F(MainStructTest, EscapeBreaksTheIndexWalkAndKeepsWhatWasListed)
     const std::size_t listed = FForm.State().VideoEntries.Count() + FForm.State().AudioEntries.Count();
     EXPECT_GT(listed, 0u);
     EXPECT_LT(listed, 400u);
-    EXPECT_EQ(static_cast<int>(listed), FForm.findChild<QListWidget*>(QStringLiteral("lbData"))->count());
+    EXPECT_EQ(static_cast<int>(listed), FForm.findChild<TFrameListView*>(QStringLiteral("lbData"))->model()->rowCount());
     EXPECT_EQ(QString(), Panels()[0]->text());
     EXPECT_EQ(QString(), Panels()[1]->text());
     EXPECT_TRUE(FForm.Loaded());
@@ -202,7 +203,7 @@ TEST_F(MainStructTest, ShowStructureLoadsOnceTheWindowIsUp)
             return;
         visible = FForm.isVisible();
         modeWhileShown = FForm.findChild<QComboBox*>(QStringLiteral("cbFrameMode"))->currentIndex();
-        lines = FForm.findChild<QListWidget*>(QStringLiteral("lbData"))->count();
+        lines = FForm.findChild<TFrameListView*>(QStringLiteral("lbData"))->model()->rowCount();
         FForm.close();
     });
     poll.start(20);

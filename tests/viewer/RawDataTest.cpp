@@ -1,7 +1,8 @@
 // The raw data grid: pages around a chunk, brackets outside it, and the readouts.
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QAbstractItemModel>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -10,6 +11,7 @@
 
 #include "tests/viewer/ViewerTestKit.h"
 #include "viewer/FrameList.h"
+#include "viewer/FrameListView.h"
 #include "viewer/MainStruct.h"
 #include "viewer/RawPage.h"
 
@@ -96,7 +98,7 @@ protected:
         FBuilder = builder;
         FPath = Write("grid.avi", builder);
         ASSERT_TRUE(FForm.LoadFile(QString::fromStdString(FPath)));
-        FList = FForm.findChild<QListWidget*>(QStringLiteral("lbData"));
+        FList = FForm.findChild<TFrameListView*>(QStringLiteral("lbData"));
         FGrid = FForm.findChild<QTableWidget*>(QStringLiteral("sgData"));
         FScroll = FForm.findChild<QScrollBar*>(QStringLiteral("sbData"));
         FPanels = FForm.findChild<QStatusBar*>(QStringLiteral("StatusBar1"))->findChildren<QLabel*>();
@@ -107,13 +109,15 @@ protected:
         const auto* item = FGrid->item(static_cast<int>((position - top) / 16), static_cast<int>((position - top) % 16));
         return item ? item->text() : QString();
     }
+    void SelectLine(int row) { FList->setCurrentRow(row); }
+    int LineCount() const { return FList->model()->rowCount(); }
     QString Label(const char* name) const { return FForm.findChild<QLabel*>(QString::fromLatin1(name))->text(); }
 
     TMainStructForm FForm{nullptr};
     TAviBuilder FBuilder;
     std::string FPath;
     std::uint32_t FChunk = 0;
-    QListWidget* FList = nullptr;
+    TFrameListView* FList = nullptr;
     QTableWidget* FGrid = nullptr;
     QScrollBar* FScroll = nullptr;
     QList<QLabel*> FPanels;
@@ -123,11 +127,11 @@ TEST_F(RawDataGridTest, SelectingALineShowsItsChunkAndClickingReadsValues)
 {
     LoadMovie(40);
     EXPECT_FALSE(FScroll->isEnabled());
-    ASSERT_EQ(3, FList->count());
+    ASSERT_EQ(3, LineCount());
     FChunk = FBuilder.MovieDataPosition() + 4;
-    FList->setCurrentRow(0);
+    SelectLine(0);
     EXPECT_TRUE(FScroll->isEnabled());
-    EXPECT_EQ(0, FScroll->maximum());
+    EXPECT_EQ(static_cast<int>(((FChunk & 0xFF) + 47) / 256), FScroll->maximum());
     EXPECT_EQ(QStringLiteral("Left top Position: ") + QString::fromStdString(OffsetText(FChunk & ~0xFFu)),
               FPanels[0]->text());
     EXPECT_EQ(QStringLiteral("30"), Cell(FChunk));        // '0' of "00dc"
@@ -159,17 +163,67 @@ TEST_F(RawDataGridTest, SelectingALineShowsItsChunkAndClickingReadsValues)
     EXPECT_EQ(QStringLiteral("  "), Cell(FChunk + 8));
 }
 
-TEST_F(RawDataGridTest, ScrollBarCoversWholePagesOfTheLength)
+// The last page holds the chunk's last byte wherever the chunk starts within its page.
+TEST_F(RawDataGridTest, ScrollBarReachesTheLastByteOfTheChunk)
 {
     LoadMovie(40);
-    FList->setCurrentRow(1);  // 255 bytes
-    EXPECT_EQ(0, FScroll->maximum());
-    FList->setCurrentRow(2);  // 300 bytes
-    EXPECT_EQ(1, FScroll->maximum());
-    const QString firstPage = FPanels[0]->text();
-    FScroll->setValue(1);
-    EXPECT_NE(firstPage, FPanels[0]->text());
-    EXPECT_TRUE(FPanels[0]->text().startsWith(QStringLiteral("Left top Position: ")));
+    const TStructState& state = FForm.State();
+    for (int line : {1, 2}) {  // 255 and 300 data bytes
+        SCOPED_TRACE(line);
+        SelectLine(line);
+        const TIndexBlock& entry = *state.VideoEntries[static_cast<std::size_t>(line)];
+        FChunk = ChunkPosition(entry, state.Records.RelativeIndex, state.Records.MovieDataPosition);
+        const std::uint32_t lastByte = FChunk + 8 + entry.Length - 1;
+        EXPECT_EQ(static_cast<int>(((FChunk & 0xFF) + 8 + entry.Length - 1) / 256), FScroll->maximum());
+        FScroll->setValue(FScroll->maximum());
+        EXPECT_EQ(QStringLiteral("Left top Position: ") + QString::fromStdString(OffsetText(lastByte & ~0xFFu)),
+                  FPanels[0]->text());
+        const auto* cell = FGrid->item(static_cast<int>((lastByte & 0xFF) / 16), static_cast<int>(lastByte % 16));
+        ASSERT_NE(nullptr, cell);
+        EXPECT_FALSE(cell->text().startsWith('['));
+    }
+}
+
+// The frame list draws its lines itself: keys and clicks choose a line as a list does.
+TEST_F(RawDataGridTest, KeysAndClicksChooseALine)
+{
+    LoadMovie(40);
+    FList->resize(300, 200);
+    int chosen = -2;
+    QObject::connect(FList, &TFrameListView::currentRowChanged, [&](int row) { chosen = row; });
+    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+    QCoreApplication::sendEvent(FList, &end);
+    EXPECT_EQ(2, chosen);
+    EXPECT_EQ(1, FScroll->maximum());  // the 300-byte chunk's pages
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QCoreApplication::sendEvent(FList, &up);
+    EXPECT_EQ(1, FList->currentRow());
+
+    const int lineHeight = FList->fontMetrics().height() + 2;
+    const QPointF onFirst(10, lineHeight / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, onFirst, FList->viewport()->mapToGlobal(onFirst), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(FList->viewport(), &press);
+    EXPECT_EQ(0, chosen);
+    EXPECT_TRUE(FScroll->isEnabled());
+}
+
+TEST_F(RawPageTest, LastPageHoldsTheLastByteOfTheChunk)
+{
+    // 0x1234 + 8 + 255 - 1 = 0x133A: page 1; the length alone would give page 0.
+    EXPECT_EQ(1, LastRawPage(0x1234, 255));
+    EXPECT_EQ(1, LastRawPage(0x1234, 300));
+    EXPECT_EQ(0, LastRawPage(0x1200, 248));  // the last byte is 0x12FF
+    EXPECT_EQ(1, LastRawPage(0x1200, 249));
+    EXPECT_EQ(0, LastRawPage(0x12F8, 0));    // a chunk of its header only, up to 0x12FF
+    EXPECT_EQ(1, LastRawPage(0x12F9, 0));
+    EXPECT_EQ(0x1000000, LastRawPage(0xFFFFFF00, 0xFFFFFFFF));
+
+    const std::string path = CountingFile(0x1600);
+    TRawPage page;
+    ASSERT_TRUE(ReadRawPage(path, 0x1234, 255, LastRawPage(0x1234, 255), false, page));
+    EXPECT_EQ("3A", page.Cells[0x3A]);
+    EXPECT_EQ("[3B]", page.Cells[0x3B]);
 }
 
 }  // namespace

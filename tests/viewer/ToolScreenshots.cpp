@@ -4,7 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QListWidget>
+#include <QAbstractItemModel>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
@@ -12,6 +12,7 @@
 #include "compare/BinaryCompare.h"
 #include "platform/Dialogs.h"
 #include "platform/ScriptedPlatform.h"
+#include "viewer/FrameListView.h"
 #include "viewer/MainStruct.h"
 
 namespace {
@@ -56,7 +57,7 @@ int main(int argc, char** argv)
 
     viewer.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
     viewer.findChild<QComboBox*>(QStringLiteral("cbFrameMode"))->setCurrentIndex(0);
-    auto* lines = viewer.findChild<QListWidget*>(QStringLiteral("lbData"));
+    auto* lines = viewer.findChild<zendra::TFrameListView*>(QStringLiteral("lbData"));
     lines->setCurrentRow(1);
     auto* grid = viewer.findChild<QTableWidget*>(QStringLiteral("sgData"));
     grid->setCurrentCell(2, 3);

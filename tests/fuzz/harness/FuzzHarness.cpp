@@ -6,12 +6,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <memory>
+#include <streambuf>
 #include <unistd.h>
 
 #include "app/jobs/JobCore.h"
 #include "app/jobs/ProjectFile.h"
+#include "cli/CliArgs.h"
+#include "cli/Commands.h"
 #include "common/Bytes.h"
 #include "compare/CompareCore.h"
 #include "engine/Zendra.h"
@@ -100,6 +104,13 @@ public:
                                                     static_cast<std::streamsize>(bytes.size()));
         FInputs.push_back({path, bytes});
         return path;
+    }
+
+    // The next n questions are declined.
+    void Decline(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            FPlatform.QueueAnswer(i % 2 ? TAnswer::No : TAnswer::Cancel);
     }
 
     // Breaks the current engine off at the n-th pass through the message pump (0: never).
@@ -280,6 +291,69 @@ private:
     std::int32_t FLines = 0;
 };
 
+// Fuzzed words, NUL-separated, become arguments; none may name anything outside the work
+// folder, since the commands write and remove files where they are told.
+std::vector<std::string> Arguments(const TBytes& words)
+{
+    std::vector<std::string> args(1);
+    for (const std::uint8_t b : words) {
+        if (b == 0)
+            args.emplace_back();
+        else
+            args.back() += static_cast<char>(b == '/' ? '_' : b);
+    }
+    for (std::string& a : args)
+        if (a == "." || a == "..")
+            a = "_" + a;
+    return args;
+}
+
+// Frames are whole numbers from 0; plain digits read as themselves.
+void CheckFrameText(const std::string& text, long double frameRate)
+{
+    const auto frame = cli::ParseFrame(text, frameRate);
+    FUZZ_CHECK(!frame || *frame >= 0);
+    const bool digits = !text.empty() && text.size() <= 9 &&
+                        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (digits)
+        FUZZ_CHECK(frame && *frame == std::stoi(text));
+    if (!text.empty() && text.back() == 's' && frameRate == 0)
+        FUZZ_CHECK(!frame || *frame == 0);
+}
+
+// The commands speak on stdout and stderr; a fuzz run keeps them quiet.
+class TQuietStreams {
+public:
+    TQuietStreams() : FOut(std::cout.rdbuf(&FNull)), FErr(std::cerr.rdbuf(&FNull)) {}
+    ~TQuietStreams()
+    {
+        std::cout.rdbuf(FOut);
+        std::cerr.rdbuf(FErr);
+    }
+
+private:
+    struct TNullBuffer : std::streambuf {
+        int overflow(int c) override { return traits_type::not_eof(c); }
+    };
+    TNullBuffer FNull;
+    std::streambuf* FOut;
+    std::streambuf* FErr;
+};
+
+// Relative names (split's default Output/ folder, bare output names) land in the work folder.
+class TInWorkFolder {
+public:
+    TInWorkFolder() : FSaved(fs::current_path()) { fs::current_path(WorkFolder()); }
+    ~TInWorkFolder()
+    {
+        std::error_code ec;
+        fs::current_path(FSaved, ec);
+    }
+
+private:
+    fs::path FSaved;
+};
+
 }  // namespace
 
 int OpenAndPlan(const std::uint8_t* data, std::size_t size)
@@ -410,6 +484,34 @@ int CompareTwo(const std::uint8_t* data, std::size_t size)
     return 0;
 }
 
+int CommandLine(const std::uint8_t* data, std::size_t size)
+{
+    const TInput in(data, size);
+    TSession session;
+    const auto [movieBytes, words] = in.TwoFiles();
+    session.Write("m.avi", movieBytes);
+    const std::vector<std::string> args = Arguments(words);
+    const long double frameRate = (in.U32(4) % 120001) / 1000.0L;
+    for (const std::string& a : args)
+        CheckFrameText(a, frameRate);
+    session.Decline(in.U8(1) % 4);
+    using TCommand = int (*)(const cli::TArgs&);
+    const TCommand commands[] = {cli::RunInfo, cli::RunSplit, cli::RunJoin, cli::RunClip, cli::RunCompare};
+    int status = -1;
+    {
+        const TInWorkFolder here;
+        const TQuietStreams quiet;
+        try {
+            status = commands[in.U8(0) % 5](args);
+        } catch (const std::exception&) {
+            status = cli::kExitFailed;  // what zendra-cli's main makes of it
+        }
+    }
+    FUZZ_CHECK(status == cli::kExitOk || status == cli::kExitFailed || status == cli::kExitUsage);
+    session.CheckInputsUntouched();
+    return 0;
+}
+
 int ProjectRead(const std::uint8_t* data, std::size_t size)
 {
     // Read as the window loads a project; every failure must be one of the stream's errors.
@@ -450,7 +552,8 @@ int ProjectRead(const std::uint8_t* data, std::size_t size)
 const std::vector<TFuzzTarget>& Targets()
 {
     static const std::vector<TFuzzTarget> targets = {
-        {"open", OpenAndPlan}, {"save", SaveAndJoin}, {"viewer", ViewerWalk}, {"compare", CompareTwo}, {"project", ProjectRead}};
+        {"open", OpenAndPlan}, {"save", SaveAndJoin}, {"viewer", ViewerWalk}, {"compare", CompareTwo}, {"project", ProjectRead},
+        {"cli", CommandLine}};
     return targets;
 }
 

@@ -29,6 +29,9 @@ int SaveAndJoin(const std::uint8_t* data, std::size_t size);
 int ViewerWalk(const std::uint8_t* data, std::size_t size);
 // The binary compare of two files and its texts.
 int CompareTwo(const std::uint8_t* data, std::size_t size);
+// zendra-cli's sub-commands on fuzzed arguments (and a fuzzed movie m.avi), and its
+// frame and time parser.
+int CommandLine(const std::uint8_t* data, std::size_t size);
 // The project-file reader over a whole file (the input, without parameters).
 int ProjectRead(const std::uint8_t* data, std::size_t size);
 
