@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "common/Version.h"
 #include "platform/Platform.h"
 
 namespace zendra {
@@ -10,7 +11,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Zendra"));
     setApplicationDisplayName(QStringLiteral("Zendra"));
-    setApplicationVersion(QStringLiteral("1.32"));
+    setApplicationVersion(QStringLiteral(ZENDRA_VERSION_TEXT));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

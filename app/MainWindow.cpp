@@ -26,7 +26,9 @@
 
 #include "app/SpinEdit.h"
 #include "common/AboutForm.h"
+#include "common/DataFiles.h"
 #include "common/FileHelpers.h"
+#include "common/Version.h"
 #include "common/WidgetHelpers.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
@@ -51,7 +53,7 @@ const QString kAviFilter = QStringLiteral("AVI (*.avi);;all files (*.*)");
 TForm1::TForm1(TPlayerFactory makePlayer, QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Zendra classic version 1.32"));
+    setWindowTitle(QStringLiteral("Zendra classic version " ZENDRA_VERSION_TEXT));
     CreateMenus();
     CreateTopPanel();
     CreateBackground(makePlayer);
@@ -272,7 +274,7 @@ void TForm1::bStartClick()
 
 void TForm1::Helpcontents1Click()
 {
-    ShellOpen(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help/Default.htm")).toStdString());
+    ShellOpen(ProgramDataFile(QStringLiteral("help/Default.htm")).toStdString());
 }
 
 void TForm1::Website1Click()

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "cli/Commands.h"
+#include "common/Version.h"
 #include "platform/ConsolePlatform.h"
 
 namespace zendra::cli {
@@ -25,7 +26,8 @@ const char* kHelp =
     "  split MOVIE [-m optimal|median|smallest|custom] [-n PARTS] [-o FOLDER] [-b BASENAME] [-y]\n"
     "  join PART... -o OUTPUT [-y] [--force]\n"
     "  clip MOVIE --start F --end F -o OUTPUT [-y]\n"
-    "  compare A B                          compares two files block by block\n\n"
+    "  compare A B                          compares two files block by block\n"
+    "  --version                            prints the program's version\n\n"
     "Frames: 0 is the beginning, N the N-th video frame; a time may be given as seconds, e.g. 65.4s.\n"
     "Exit status: 0 success, 1 the job failed or was refused, 2 usage error.\n";
 
@@ -39,6 +41,10 @@ int main(int argc, char** argv)
     const std::string command = argv[1];
     if (command == "-h" || command == "--help" || command == "help") {
         std::cout << kHelp;
+        return kExitOk;
+    }
+    if (command == "--version") {
+        std::cout << "zendra-cli " ZENDRA_VERSION_TEXT "\n";
         return kExitOk;
     }
     const std::map<std::string, int (*)(const TArgs&)> commands = {

@@ -8,6 +8,8 @@
 #include <QStyle>
 
 #include "common/CpuSpeed.h"
+#include "common/DataFiles.h"
+#include "common/Version.h"
 #include "platform/Platform.h"
 
 namespace zendra {
@@ -16,7 +18,7 @@ const char* TAboutForm::SupportAddress = "zendra@example.org";
 
 QString TAboutForm::HomePage()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/README.md");
+    return ProgramDataFile(QStringLiteral("README.md"));
 }
 
 namespace {
@@ -125,7 +127,7 @@ void TAboutForm::showEvent(QShowEvent* event)
 
 void TAboutForm::FormShow()
 {
-    lbVersion->setText(QStringLiteral("Version 1.32"));
+    lbVersion->setText(QStringLiteral("Version " ZENDRA_VERSION_TEXT));
     lbVersion->adjustSize();
     repaint();
     lbCPUSpeed->setText(QStringLiteral("CPU speed:") + GetCpuSpeedText());
