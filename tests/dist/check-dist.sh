@@ -79,11 +79,15 @@ check_completion() {  # CLI COMPLETION
   [ ${#missing[@]} -eq 0 ] || fail "completion does not offer: ${missing[*]}"
 }
 
-check_version() {  # CLI VERSION
-  local printed
-  printed=$("$1" --version)
-  [ "$printed" = "zendra-cli $2" ] || fail "--version printed '$printed', not 'zendra-cli $2'"
-  "$1" --help | grep -q -- '--version' || fail "--help does not list --version"
+check_version() {  # CLI VERSION [WINDOW_PROGRAM...]
+  local cli=$1 version=$2 printed
+  shift 2
+  for program in "$cli" "$@"; do
+    printed=$(QT_QPA_PLATFORM=offscreen "$program" --version)
+    [ "$printed" = "$(basename "$program") $version" ] ||
+      fail "$program --version printed '$printed', not '$(basename "$program") $version'"
+  done
+  "$cli" --help | grep -q -- '--version' || fail "--help does not list --version"
 }
 
 small_movie() {  # FILE
