@@ -7,15 +7,18 @@ root=$(pwd)
 build=$root/build-package
 
 scripts/install-deps.sh
-# Packaging and the window check: dpkg-shlibdeps, file, xwininfo, appstream for the metainfo.
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+apt() { DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=300 -y -qq "$@" >/dev/null; }
+# Packaging (dpkg-shlibdeps, file) and the window check (Xvfb, xwininfo, import).
 tools=(dpkg-dev file x11-utils xvfb xauth imagemagick ffmpeg)
 missing=()
 for p in "${tools[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt update
+  apt install --no-install-recommends "${missing[@]}"
 fi
 
 step() { echo "== $*"; }
@@ -37,7 +40,6 @@ echo "$(basename "$deb"): Depends: $(dpkg-deb -f "$deb" Depends)"
   { echo "FAIL: unexpected package name $(basename "$deb")"; exit 1; }
 
 step "apt-get install ./$(basename "$deb")"
-apt() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -qq "$@" >/dev/null; }
 installed() { dpkg-query -W -f='${Status}' zendra 2>/dev/null | grep -q "ok installed"; }
 # A copy left by an earlier run would hide a file the package lost.
 if installed; then apt remove zendra; fi
