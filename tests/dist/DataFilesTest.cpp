@@ -59,10 +59,3 @@ TEST_F(DataFilesTest, NamesTheFileBesideWhenItIsNowhere)
 }
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
