@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "common/Version.h"
 #include "platform/Platform.h"
 
 namespace zendra {
@@ -11,7 +12,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationName(QStringLiteral("Zendra"));
     // No display name: the window system would append it to every title.
     setApplicationDisplayName(QString());
-    setApplicationVersion(QStringLiteral("1.32"));
+    setApplicationVersion(QStringLiteral(ZENDRA_VERSION_TEXT));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

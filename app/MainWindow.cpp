@@ -27,7 +27,9 @@
 
 #include "app/SpinEdit.h"
 #include "common/AboutForm.h"
+#include "common/DataFiles.h"
 #include "common/FileHelpers.h"
+#include "common/Version.h"
 #include "common/WidgetHelpers.h"
 #include "engine/Zendra.h"
 #include "platform/Dialogs.h"
@@ -53,7 +55,7 @@ const QString kAviFilter = QStringLiteral("AVI (*.avi);;all files (*.*)");
 TForm1::TForm1(TPlayerFactory makePlayer, QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Zendra classic version 1.32"));
+    setWindowTitle(QStringLiteral("Zendra classic version " ZENDRA_VERSION_TEXT));
     CreateMenus();
     CreateTopPanel();
     CreateBackground(makePlayer);
@@ -280,7 +282,7 @@ void TForm1::bStartClick()
 
 void TForm1::Helpcontents1Click()
 {
-    ShellOpen(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help/Default.htm")).toStdString());
+    ShellOpen(ProgramDataFile(QStringLiteral("help/Default.htm")).toStdString());
 }
 
 void TForm1::Website1Click()

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "cli/Commands.h"
+#include "common/Version.h"
 #include "platform/ConsolePlatform.h"
 
 namespace {
@@ -21,7 +22,8 @@ const char* kHelp =
     "  clip MOVIE --start F --end F -o OUTPUT [-y] [--verify]\n"
     "  compare A B                          compares two files block by block\n"
     "  verify FILE [--source MOVIE]         reads an AVI back and proves its structure;\n"
-    "                                       with --source, that every chunk is one of MOVIE's\n\n"
+    "                                       with --source, that every chunk is one of MOVIE's\n"
+    "  --version                            prints the program's version\n\n"
     "Every output is read back and proven before it takes its name; --verify also compares\n"
     "every copied chunk byte for byte with the chunk it came from.\n"
     "-y, --yes answers yes to every question (a folder to create, files to replace). AVI files\n"
@@ -40,6 +42,10 @@ int main(int argc, char** argv)
     const std::string command = argv[1];
     if (command == "-h" || command == "--help" || command == "help") {
         std::cout << kHelp;
+        return kExitOk;
+    }
+    if (command == "--version") {
+        std::cout << "zendra-cli " ZENDRA_VERSION_TEXT "\n";
         return kExitOk;
     }
     const std::map<std::string, int (*)(const TArgs&)> commands = {

@@ -11,6 +11,8 @@
 #include <QStyle>
 
 #include "common/CpuSpeed.h"
+#include "common/DataFiles.h"
+#include "common/Version.h"
 #include "platform/Platform.h"
 
 namespace zendra {
@@ -19,7 +21,7 @@ const char* TAboutForm::SupportAddress = "zendra@example.org";
 
 QString TAboutForm::HomePage()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/README.md");
+    return ProgramDataFile(QStringLiteral("README.md"));
 }
 
 namespace {
@@ -139,7 +141,7 @@ void TAboutForm::showEvent(QShowEvent* event)
 
 void TAboutForm::FormShow()
 {
-    lbVersion->setText(QStringLiteral("Version 1.32"));
+    lbVersion->setText(QStringLiteral("Version " ZENDRA_VERSION_TEXT));
     lbVersion->adjustSize();
     repaint();
     lbCPUSpeed->setText(QStringLiteral("CPU speed:") + GetCpuSpeedText());

@@ -18,17 +18,23 @@ struct TDesktopModule {
     std::string Error;
 };
 
-// The module sits next to the program. The program's run path says so as well, but a
-// run path is not followed when dlopen is wrapped (as sanitizers do), so the folder is
-// named outright where the system tells it.
+#ifndef ZENDRA_MODULE_FROM_PROGRAM
+#define ZENDRA_MODULE_FROM_PROGRAM "../lib/zendra"
+#endif
+
+// The module sits next to the program in the build tree, and in the installed library
+// folder (named relative to the program, so any install prefix works) once installed.
+// The program's run path says so as well, but a run path is not followed when dlopen is
+// wrapped (as sanitizers do), so the folders are named outright where the system tells them.
 void* OpenModule()
 {
     std::error_code error;
     const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error) {
-        const auto path = program.parent_path() / kModuleName;
-        if (std::filesystem::exists(path, error))
-            return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        const auto folder = program.parent_path();
+        for (const auto& path : {folder / kModuleName, folder / ZENDRA_MODULE_FROM_PROGRAM / kModuleName})
+            if (std::filesystem::exists(path, error))
+                return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     }
     return ::dlopen(kModuleName, RTLD_NOW | RTLD_LOCAL);
 }

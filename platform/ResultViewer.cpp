@@ -21,7 +21,9 @@ QString DefaultPlayerEntry()
     query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("video/x-msvideo")});
     if (!query.waitForFinished(3000) || query.exitCode() != 0)
         return {};
-    return QString::fromUtf8(query.readAllStandardOutput()).trimmed();
+    const QString entry = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
+    // Installed, Zendra's own entries open AVI files too, but they play nothing.
+    return entry.startsWith(QLatin1String("org.example.Zendra")) ? QString() : entry;
 }
 
 QString ExecLineOf(const QString& desktopEntry)
