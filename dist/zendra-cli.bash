@@ -12,7 +12,7 @@ _zendra_cli()
     local prev=${COMP_WORDS[COMP_CWORD-1]}
 
     if [[ $COMP_CWORD -eq 1 ]]; then
-        mapfile -t COMPREPLY < <(compgen -W 'info split join clip compare --help --version' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W 'info split join clip compare verify --help --version' -- "$cur")
         return
     fi
     local command=${COMP_WORDS[1]}
@@ -21,7 +21,10 @@ _zendra_cli()
         -m|--mode)
             mapfile -t COMPREPLY < <(compgen -W 'optimal median smallest custom' -- "$cur")
             return ;;
-        -n|--parts|-b|--basename|--start|--end)
+        -n|--parts|-b|--basename|--start|--end|--max-size)
+            return ;;
+        --source)
+            _zendra_cli_movies "$cur"
             return ;;
         -o|--output)
             if [[ $command == split ]]; then
@@ -35,10 +38,11 @@ _zendra_cli()
     if [[ $cur == -* ]]; then
         local options
         case $command in
-            info) options='--index --json' ;;
-            split) options='-m --mode -n --parts -o --output -b --basename -y --yes' ;;
-            join) options='-o --output -y --yes --force' ;;
-            clip) options='--start --end -o --output -y --yes' ;;
+            info) options='--index --json --parts -m --mode -n --max-size' ;;
+            split) options='-m --mode -n --parts -o --output -b --basename --max-size -y --yes --verify' ;;
+            join) options='-o --output -y --yes --force --verify' ;;
+            clip) options='--start --end -o --output -y --yes --verify' ;;
+            verify) options='--source' ;;
             compare) options='-y --yes' ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")

@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config qt6-base-dev libmpv-dev libgtest-dev
-          ffmpeg xvfb xauth imagemagick fonts-dejavu-core)
+          ffmpeg xvfb xauth imagemagick fonts-dejavu-core
+          desktop-file-utils appstream x11-utils dpkg-dev file)
 [ "${ZENDRA_FUZZ:-0}" = 1 ] && packages+=(clang libclang-rt-14-dev)
 
 missing=()
