@@ -5,6 +5,7 @@
 #include <QDoubleSpinBox>
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -91,10 +92,6 @@ void TForm1::SaveProjectas1Click()
 bool TForm1::SaveProjectFile()
 {
     const QString name = SaveProjDlg.FileName;
-    if (FileExists(S(name)) && !RecycleFile(S(name))) {
-        ShowMessage(S("Saving project is canceled. Project file " + name + " is in use"));
-        return false;
-    }
     const QString folder = QFileInfo(name).absolutePath() + QLatin1Char('/');
     if (!DirectoryExists(S(folder))) {
         if (Confirm(S("Folder " + folder + " does not exists. Create it?"), TButtons::OKCancel) != TAnswer::OK)
@@ -125,13 +122,24 @@ bool TForm1::SaveProjectFile()
     }
     const TProjectBytes bytes = EncodeProject(project);
 
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Written beside the old project and put in its place only when whole: a full disk or a
+    // crash never leaves a broken project, and the old one goes to the trash only then.
+    QSaveFile file(name);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
         throw EZendraError(S("Cannot create file " + name));
     const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.flush())
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.flush()) {
+        file.cancelWriting();
         throw EZendraError(S("Stream write error " + name));  // a full disk must not pass for a saved project
-    file.close();
+    }
+    if (FileExists(S(name)) && !RecycleFile(S(name))) {
+        file.cancelWriting();
+        ShowMessage(S("Saving project is canceled. Project file " + name + " is in use"));
+        return false;
+    }
+    if (!file.commit())
+        throw EZendraError(S("Stream write error " + name));
 
     OpenProjDlg.FileName = name;
     UpdateControls();

@@ -16,6 +16,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cli=$(realpath "${1:-${ZENDRA_CLI:-$here/build-bench/zendra-cli}}")
 cache=${ZENDRA_BENCH_DIR:-/tmp/zendra-bench}
 runs=${ZENDRA_BENCH_RUNS:-7}
+# Extra arguments for every zendra job, e.g. ZENDRA_BENCH_ARGS=--verify for the byte proof.
+read -r -a extra <<< "${ZENDRA_BENCH_ARGS:-}"
 work=$cache/work
 
 for tool in ffmpeg ffprobe /usr/bin/time "$cli"; do
@@ -125,15 +127,15 @@ bench_movie() {
     local round
     for (( round = 0; round <= runs; round++ )); do
         (( round == 0 )) && local tag=warm || tag=$movie
-        time_once "$tag.split.zendra" "$src" "$cli" split "$src" -n 10 -o "$out/parts" -b part -y
+        time_once "$tag.split.zendra" "$src" "$cli" split "$src" -n 10 -o "$out/parts" -b part -y "${extra[@]}"
         time_once "$tag.split.cp" "$ref/parts/*" cp -r "$ref/parts" "$out/parts"
         time_once "$tag.split.ffmpeg" "$src" "${ff[@]}" -i "$src" -map 0 -c copy -f segment \
             -segment_time "$seg" -reset_timestamps 1 "$out/part%02d.avi"
-        time_once "$tag.join.zendra" "$ref/parts/*" "$cli" join "$ref"/parts/part*.avi -o "$out/joined.avi" -y
+        time_once "$tag.join.zendra" "$ref/parts/*" "$cli" join "$ref"/parts/part*.avi -o "$out/joined.avi" -y "${extra[@]}"
         time_once "$tag.join.cp" "$ref/joined.avi" cp "$ref/joined.avi" "$out/joined.avi"
         time_once "$tag.join.ffmpeg" "$ref/ffparts/*" "${ff[@]}" -f concat -safe 0 -i "$ref/ffparts.txt" \
             -map 0 -c copy "$out/joined.avi"
-        time_once "$tag.clip.zendra" "$src" "$cli" clip "$src" --start "$first" --end "$last" -o "$out/clip.avi" -y
+        time_once "$tag.clip.zendra" "$src" "$cli" clip "$src" --start "$first" --end "$last" -o "$out/clip.avi" -y "${extra[@]}"
         time_once "$tag.clip.cp" "$ref/clip.avi" cp "$ref/clip.avi" "$out/clip.avi"
         time_once "$tag.clip.ffmpeg" "$src" "${ff[@]}" -ss "$from" -to "$to" -i "$src" -map 0 -c copy "$out/clip.avi"
     done

@@ -76,6 +76,11 @@ inline bool IsVideoChunkId(std::uint32_t id)
     return (kind & 0xFF) == 'd' || kind == ('_' | ('_' << 8));
 }
 
+// The stream an id's two leading digits name, or -1 ("ix00", "rec ", "JUNK").
+int StreamNumber(std::uint32_t chunkId);
+// The id names one of a file's streams.
+bool NamesStream(std::uint32_t chunkId, int streams);
+
 inline bool IsVideoEntry(const IndexEntry& e)
 {
     return IsVideoChunkId(e.ChunkId);

@@ -24,9 +24,17 @@ bool TChunkHeaderReader::ReadBytes(std::int64_t position, std::uint8_t* out, std
         return false;
     const bool inWindow = FWindowStart >= 0 && position >= FWindowStart &&
                           position + static_cast<std::int64_t>(count) <= FWindowStart + static_cast<std::int64_t>(FWindow.size());
-    if (!inWindow && !Fill(position))
+    const bool far = FLast >= 0 && (position < FLast || position - FLast > kNear);
+    FLast = position;
+    if (inWindow) {
+        std::memcpy(out, FWindow.data() + (position - FWindowStart), count);
+        return true;
+    }
+    if (far)
+        return FFile.Seek(position) && FFile.Read(out, count) == count;
+    if (!Fill(position))
         return false;
-    std::memcpy(out, FWindow.data() + (position - FWindowStart), count);
+    std::memcpy(out, FWindow.data(), count);
     return true;
 }
 

@@ -25,6 +25,9 @@ public:
 
 private:
     static constexpr std::size_t kWindow = 32 * 1024;
+    // Headers farther apart than this are read one by one: a window would be copied for
+    // one header only.
+    static constexpr std::int64_t kNear = 8 * 1024;
 
     bool Fill(std::int64_t position);
 
@@ -32,6 +35,7 @@ private:
     std::int64_t FSize;
     std::vector<std::uint8_t> FWindow;
     std::int64_t FWindowStart = -1;
+    std::int64_t FLast = -1;  // the position of the previous request
 };
 
 }  // namespace zendra

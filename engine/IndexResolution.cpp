@@ -16,6 +16,8 @@ enum class TEntryFit { Chunk, NoChunk, PastEnd };
 constexpr std::size_t kSampleHead = 32;
 constexpr std::size_t kSampleSpread = 32;
 
+}  // namespace
+
 int StreamNumber(std::uint32_t chunkId)
 {
     const char a = static_cast<char>(chunkId & 0xFF);
@@ -25,7 +27,13 @@ int StreamNumber(std::uint32_t chunkId)
     return (a - '0') * 10 + (b - '0');
 }
 
-}  // namespace
+bool NamesStream(std::uint32_t chunkId, int streams)
+{
+    const int n = StreamNumber(chunkId);
+    return n >= 0 && n < streams;
+}
+
+namespace {
 
 class TIndexResolver {
 public:
@@ -35,11 +43,7 @@ public:
     {
     }
 
-    bool NamesStream(const IndexEntry& e) const
-    {
-        const int n = StreamNumber(e.ChunkId);
-        return n >= 0 && n < FStreams;
-    }
+    bool NamesStream(const IndexEntry& e) const { return zendra::NamesStream(e.ChunkId, FStreams); }
 
     TEntryFit Fit(const IndexEntry& e, std::int64_t base)
     {
@@ -62,7 +66,6 @@ private:
     int FStreams;
 };
 
-namespace {
 
 // Stream headers wherever the header list holds them (some files nest their lists).
 int CountStreamHeaders(const TChunk& chunk)
@@ -121,7 +124,7 @@ void TZendra::LeaveOutUnresolvedEntries()
     const auto kept = std::remove_if(Index.begin(), Index.end(), [&](const IndexEntry& e) {
         return !resolver.NamesStream(e) || resolver.Fit(e, base) == TEntryFit::NoChunk;
     });
-    LeftOutEntries = static_cast<std::int32_t>(Index.end() - kept);
+    LeftOutEntries += static_cast<std::int32_t>(Index.end() - kept);
     Index.erase(kept, Index.end());
 }
 

@@ -113,7 +113,6 @@ private:
                 if (type == kMovi) {
                     ++movies;
                     FMovie = {data, h.Size};
-                    WalkMovie(data + 4, data + h.Size);
                 } else {
                     if (type == kHdrl)
                         FHeaderList = {data, h.Size};
@@ -157,19 +156,68 @@ private:
             throw TVerifyFailure("a list ending" + At(to) + " is sized shorter than its children");
     }
 
-    void WalkMovie(std::int64_t from, std::int64_t to)
+    // Reads idx1 in blocks, entry after entry.
+    class TIndexEntries {
+    public:
+        TIndexEntries(TBinaryFile& file, std::int64_t data, std::uint64_t count) : FFile(file), FData(data), FCount(count) {}
+        std::uint64_t Count() const { return FCount; }
+        IndexEntry At(std::uint64_t i)
+        {
+            if (i < FFirst || i >= FFirst + FBlock.size() / IndexEntry::kSize) {
+                FFirst = i;
+                FBlock.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, FCount - i)) * IndexEntry::kSize);
+                if (!FFile.Seek(FData + static_cast<std::int64_t>(i * IndexEntry::kSize)) ||
+                    FFile.Read(FBlock.data(), FBlock.size()) != FBlock.size())
+                    throw TVerifyFailure("its index can not be read");
+            }
+            return IndexEntry::Decode(FBlock.data() + (i - FFirst) * IndexEntry::kSize);
+        }
+
+    private:
+        static constexpr std::uint64_t kBlock = 4096;
+        TBinaryFile& FFile;
+        std::int64_t FData;
+        std::uint64_t FCount;
+        std::uint64_t FFirst = 0;
+        std::vector<std::uint8_t> FBlock;
+    };
+
+    // Walks the movi list chunk by chunk (the chunks of rec groups one by one) and takes the
+    // index entries along while they name the chunks in the order they stand; the entries
+    // from the first that does not are checked one by one afterwards. Returns that entry.
+    std::uint64_t WalkMovieAlongIndex(TIndexEntries& entries, std::int64_t base)
     {
-        std::int64_t at = from;
-        while (at + 8 <= to) {
-            const TChunkHeader h = Header(at, to, "movi list");
-            if (h.Id == kList)
-                WalkMovie(at + 12, at + 8 + h.Size);  // a rec group
-            else
-                ++FMovieChunks;
+        const std::int64_t end = FMovie.Data + FMovie.Size;
+        std::uint64_t k = 0;
+        bool inOrder = true;
+        std::int64_t at = FMovie.Data + 4;
+        while (at + 8 <= end) {
+            const TChunkHeader h = Header(at, end, "movi list");
+            if (h.Id == kList && h.Size >= 4) {
+                at += 12;  // a rec group: its chunks follow
+                continue;
+            }
+            ++FMovieChunks;
+            if (inOrder && k < entries.Count()) {
+                const IndexEntry e = entries.At(k);
+                inOrder = base + e.Offset == at && e.ChunkId == h.Id && e.Length == h.Size;
+                if (inOrder) {
+                    Accept(e, at);
+                    ++k;
+                }
+            }
             at += 8 + std::int64_t{h.Size} + (h.Size & 1);
         }
-        if (at > to + 1)
+        if (at > end + 1)
             throw TVerifyFailure("the movi list is sized shorter than its chunks");
+        return k;
+    }
+
+    void Accept(const IndexEntry& e, std::int64_t at)
+    {
+        if (FRequest.Origins)
+            FOutputPositions.push_back(at);
+        FReport.VideoEntries += IsVideoId(e.ChunkId);
     }
 
     std::uint32_t FieldOf(std::uint32_t id, std::uint32_t fieldOffset, std::uint32_t type, bool& found)
@@ -237,25 +285,11 @@ private:
         if (FIndex.Size % IndexEntry::kSize != 0)
             throw TVerifyFailure("its idx1 size (" + std::to_string(FIndex.Size) + ") is no multiple of 16");
         const std::uint64_t count = FIndex.Size / IndexEntry::kSize;
-        const std::int64_t moviType = FMovie.Data;
-        const std::int64_t moviEnd = FMovie.Data + FMovie.Size;
-        std::int64_t base = 0;
-        std::vector<std::uint8_t> block;
-        constexpr std::uint64_t kBlock = 4096;
+        TIndexEntries entries(FFile, FIndex.Data, count);
         TChunkHeaderReader chunks(FFile);
-        for (std::uint64_t i = 0; i < count; i += kBlock) {
-            const std::uint64_t n = std::min(kBlock, count - i);
-            block.resize(n * IndexEntry::kSize);
-            if (!FFile.Seek(FIndex.Data + static_cast<std::int64_t>(i * IndexEntry::kSize)) ||
-                FFile.Read(block.data(), block.size()) != block.size())
-                throw TVerifyFailure("its index can not be read");
-            for (std::uint64_t k = 0; k < n; ++k) {
-                const IndexEntry e = IndexEntry::Decode(block.data() + k * IndexEntry::kSize);
-                if (i + k == 0)
-                    base = BaseOf(chunks, e, moviType);
-                CheckEntry(chunks, e, i + k, base, moviType + 4, moviEnd);
-            }
-        }
+        const std::int64_t base = count > 0 ? BaseOf(chunks, entries.At(0), FMovie.Data) : 0;
+        for (std::uint64_t i = WalkMovieAlongIndex(entries, base); i < count; ++i)
+            CheckEntry(chunks, entries.At(i), i, base, FMovie.Data + 4, FMovie.Data + FMovie.Size);
         FReport.Entries = count;
         for (const auto& [what, frames] : FCountChecks)
             if (frames != FReport.VideoEntries)
@@ -288,17 +322,17 @@ private:
                     std::int64_t moviData, std::int64_t moviEnd)
     {
         const std::int64_t at = base + e.Offset;
-        TChunkHeader h;
-        const std::string entry = "index entry " + std::to_string(i) + " (" + CodeText(e.ChunkId) + ", " +
-                                  std::to_string(e.Length) + " bytes)";
+        auto entry = [&] {
+            return "index entry " + std::to_string(i) + " (" + CodeText(e.ChunkId) + ", " + std::to_string(e.Length) +
+                   " bytes)";
+        };
         if (at < moviData || at + 8 + std::int64_t{e.Length} > moviEnd)
-            throw TVerifyFailure(entry + " points outside the movi list");
+            throw TVerifyFailure(entry() + " points outside the movi list");
+        TChunkHeader h;
         if (!chunks.Read(at, h) || h.Id != e.ChunkId || h.Size != e.Length)
-            throw TVerifyFailure(entry + " points at a chunk " + CodeText(h.Id) + " of " + std::to_string(h.Size) +
+            throw TVerifyFailure(entry() + " points at a chunk " + CodeText(h.Id) + " of " + std::to_string(h.Size) +
                                  " bytes" + At(at));
-        if (FRequest.Origins)
-            FOutputPositions.push_back(at);
-        FReport.VideoEntries += IsVideoId(e.ChunkId);
+        Accept(e, at);
     }
 
     void CompareChunks()

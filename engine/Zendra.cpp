@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
@@ -92,17 +93,10 @@ bool TZendra::LoadIndex()
     const std::uint64_t count = (std::uint64_t{IndexChunk->Size} + 15) / 16;
     if (IndexChunk->DataPosition + count * 16 > static_cast<std::uint64_t>(File->Size()))
         return false;
-    // The entries are read straight into the index: on a little-endian machine the
-    // file's bytes are already the entries' layout.
-    Index.assign(static_cast<std::size_t>(count), IndexEntry{});
-    const std::size_t bytes = static_cast<std::size_t>(count) * IndexEntry::kSize;
-    if (!File->Seek(IndexChunk->DataPosition) || File->Read(Index.data(), bytes) != bytes) {
+    if (!ReadIndexEntries(count)) {
         Index.clear();
         return false;
     }
-    if constexpr (std::endian::native != std::endian::little)
-        for (IndexEntry& e : Index)
-            e = IndexEntry::Decode(reinterpret_cast<const std::uint8_t*>(&e));
     FRelativeIndex = ResolveIndexBase();
     LeaveOutUnresolvedEntries();
     MarkIntraOnlyKeyFrames();
@@ -115,6 +109,44 @@ bool TZendra::LoadIndex()
                 std::to_string(static_cast<std::uint32_t>(FrameCount)) + ").");
     FrameCount = static_cast<std::int32_t>(videoCount);
     return false;
+}
+
+bool TZendra::ReadIndexEntries(std::uint64_t count)
+{
+    // A long run of entries that name no stream (the zeros of a sparse or damaged file)
+    // ends the index, so that memory follows the real entries.
+    constexpr std::uint64_t kBlock = 65536;
+    constexpr std::uint64_t kNoEntryRun = 4096;
+    constexpr std::uint64_t kReserveAtMost = std::uint64_t{1} << 22;
+    const int streams = StreamCount();
+    std::uint64_t run = 0;
+    Index.reserve(static_cast<std::size_t>(std::min(count, kReserveAtMost)));
+    for (std::uint64_t done = 0; done < count;) {
+        const auto n = static_cast<std::size_t>(std::min(kBlock, count - done));
+        // Read straight into the index: on a little-endian machine the file's bytes are
+        // already the entries' layout.
+        Index.resize(static_cast<std::size_t>(done) + n);
+        IndexEntry* block = Index.data() + done;
+        const std::size_t bytes = n * IndexEntry::kSize;
+        if (!File->Seek(IndexChunk->DataPosition + static_cast<std::int64_t>(done * IndexEntry::kSize)) ||
+            File->Read(block, bytes) != bytes)
+            return false;
+        for (std::size_t k = 0; k < n; ++k) {
+            if constexpr (std::endian::native != std::endian::little)
+                block[k] = IndexEntry::Decode(reinterpret_cast<const std::uint8_t*>(&block[k]));
+            run = NamesStream(block[k].ChunkId, streams) ? 0 : run + 1;
+            if (run < kNoEntryRun)
+                continue;
+            Index.resize(static_cast<std::size_t>(done + k + 1 - run));
+            Index.shrink_to_fit();
+            LeftOutEntries = static_cast<std::int32_t>(std::min<std::uint64_t>(count - Index.size(), INT32_MAX));
+            ShowMessage("The index of " + MovieFile + " ends after entry " + std::to_string(Index.size()) + ": the " +
+                        std::to_string(count - Index.size()) + " entries from there on name no stream.");
+            return true;
+        }
+        done += n;
+    }
+    return true;
 }
 
 void TZendra::CheckExtendedRiff()

@@ -117,6 +117,7 @@ private:
                   std::vector<std::unique_ptr<TZendra>>& engines, TVerifyRequest& request);
     bool ReadMainHeader();
     bool LoadIndex();
+    bool ReadIndexEntries(std::uint64_t count);
     bool ResolveIndexBase();
     void LeaveOutUnresolvedEntries();
     void MarkIntraOnlyKeyFrames();

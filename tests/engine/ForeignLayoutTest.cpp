@@ -239,6 +239,45 @@ TEST_F(ForeignLayoutTest, SplitsBeyondTheRecordsSixteenBitFieldsAreRefusedBefore
     EXPECT_FALSE(std::filesystem::exists(PathOf("many")));
 }
 
+// A damaged file whose idx1 claims far more than it holds: the zeros are not read into memory.
+TEST_F(ForeignLayoutTest, AnIndexThatGoesOnInZerosEndsWithItsRealEntries)
+{
+    TAviBuilder b;
+    b.Video(64, 48, kOpaqueCoding).Audio().Interleaved(30, 10);
+    TBytes bytes = b.Build();
+    const std::size_t index = FindText(bytes, "idx1");
+    const std::uint32_t claimed = 0x60000000;
+    OverwriteU32(bytes, index + 4, claimed);
+    OverwriteU32(bytes, 4, static_cast<std::uint32_t>(index + 8 + claimed - 8));
+    const std::string in = Write(bytes);
+    std::filesystem::resize_file(in, index + 8 + claimed);  // sparse: no disk is spent on the zeros
+    TZendra movie(in);
+    EXPECT_EQ(movie.Index.size(), 60u);
+    EXPECT_EQ(movie.LeftOutEntries, static_cast<std::int32_t>(claimed / 16 - 60));
+    ASSERT_FALSE(Scripted->Messages().empty());
+    EXPECT_NE(Scripted->Messages().front().find("ends after entry 60"), std::string::npos);
+    EXPECT_LT(movie.Index.capacity(), 100000u);
+    std::filesystem::remove(in);
+}
+
+TEST_F(ForeignLayoutTest, ASplitRefusedForAMovieThatGoesOnMakesNoFolder)
+{
+    TBytes file = TAviBuilder().Video(64, 48, kOpaqueCoding).Interleaved(10, 5, 30, 0).Build();
+    TBytes avix;
+    AppendFourCC(avix, "RIFF");
+    AppendU32(avix, 4);
+    AppendFourCC(avix, "AVIX");
+    file.insert(file.end(), avix.begin(), avix.end());
+    const std::string in = Write(file);
+    std::vector<std::string> written;
+    TJobHooks hooks;
+    hooks.Writing = [&](const std::string& name) { written.push_back(name); };
+    EXPECT_THROW(RunSplitParts(in, {0, 5}, 20, PathOf("parts/"), "p", hooks), EZendraError);
+    EXPECT_FALSE(std::filesystem::exists(PathOf("parts")));
+    EXPECT_TRUE(written.empty());
+    EXPECT_TRUE(Scripted->Questions().empty());
+}
+
 TEST_F(ForeignLayoutTest, AClipOfAPartCarriesNoPartRecord)
 {
     TPartRecord record;

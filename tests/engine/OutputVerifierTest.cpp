@@ -145,6 +145,23 @@ TEST_F(OutputVerifierTest, JobsWithTheByteProofCompareEveryCopiedByte)
     EXPECT_NE(VerifySplitRun(split.Written).find("is not there"), std::string::npos);
 }
 
+TEST_F(OutputVerifierTest, ASplitWhoseFolderVanishesMidwayFailsAndSaysWhichPartIsGone)
+{
+    TAviBuilder b;
+    b.Video().Audio().Interleaved(30, 10);
+    const std::string in = Write(b);
+    TJobHooks hooks;
+    hooks.Writing = [&](const std::string& name) {
+        if (name.find("p00003") != std::string::npos)
+            fs::remove_all(PathOf("parts"));
+    };
+    const TSplitResult split = RunSplitParts(in, {0, 20, 40}, 60, PathOf("parts/"), "p", hooks);
+    EXPECT_FALSE(split.Finished);
+    ASSERT_FALSE(Scripted->Messages().empty());
+    EXPECT_NE(Scripted->Messages().back().find("p00001.avi is not there"), std::string::npos)
+        << Scripted->Messages().back();
+}
+
 TEST_F(OutputVerifierTest, JobsOnAMovieThatVanishedSayWhy)
 {
     EXPECT_FALSE(RunClipRange(PathOf("gone.avi"), 0, 10, PathOf("clip.avi"), {}));

@@ -247,10 +247,17 @@ TEST_F(ProjectFilesTest, FailuresSayWhatWentWrong)
     // Saving over a project that is in use.
     const std::string project = FFolder + "/busy.kvx";
     std::ofstream(project) << "x";
+    const auto entriesBefore = std::distance(fs::directory_iterator(FFolder), fs::directory_iterator());
+    auto readText = [](const std::string& path) {
+        std::ifstream in(path);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
     FPlatform->FailRecycle(true);
     FForm->SaveProjDlg.FileName = QString::fromStdString(project);
     EXPECT_FALSE(FForm->SaveProjectFile());
     EXPECT_EQ(FPlatform->Messages().back(), "Saving project is canceled. Project file " + project + " is in use");
+    EXPECT_EQ(readText(project), "x");  // the old project stays whole, and nothing stands beside it
+    EXPECT_EQ(std::distance(fs::directory_iterator(FFolder), fs::directory_iterator()), entriesBefore);
     FPlatform->FailRecycle(false);
     FPlatform->QueueAnswer(TAnswer::Cancel);
     FForm->SaveProjDlg.FileName = QString::fromStdString(FFolder + "/new/p.kvx");
