@@ -18,6 +18,8 @@
 #include "cli/Commands.h"
 #include "common/Bytes.h"
 #include "compare/CompareCore.h"
+#include "engine/OutputFile.h"
+#include "engine/OutputVerifier.h"
 #include "engine/Zendra.h"
 #include "platform/BinaryFile.h"
 #include "platform/ScriptedPlatform.h"
@@ -232,6 +234,17 @@ void CheckComplete(const std::string& output)
     const TBytes bytes = ReadAll(output);
     FUZZ_CHECK(bytes.size() >= 12);
     FUZZ_CHECK(std::uint64_t{GetU32(&bytes[4])} + 8 == bytes.size());
+    // A writer that reports success has written a file that reads back proven, and left no
+    // temporary file beside it.
+    // Read back with the file layer's faults off: they are the job's, not the check's.
+    const TFileFaults faults = FileFaults();
+    FileFaults() = TFileFaults{};
+    const std::string failure = VerifyAviFile(output, {}).Failure;
+    FileFaults() = faults;
+    if (!failure.empty())
+        std::fprintf(stderr, "%s: %s\n", output.c_str(), failure.c_str());
+    FUZZ_CHECK(failure.empty());
+    FUZZ_CHECK(!fs::exists(TemporaryOutputName(output)));
 }
 
 void SaveDirect(TZendra& movie, const TInput& in, const std::string& output)
