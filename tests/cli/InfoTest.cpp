@@ -38,11 +38,7 @@ private:
 };
 [[maybe_unused]] const auto* const kPrivateDataHome = ::testing::AddGlobalTestEnvironment(new TPrivateDataHome);
 
-struct TRun {
-    int Exit = -1;  // -1 when the program did not exit normally (a crash)
-    std::string Out;
-    std::string Err;
-};
+using TRun = TCliRun;
 
 class InfoTest : public ::testing::Test {
 protected:
@@ -51,14 +47,7 @@ protected:
 
     TRun Run(const std::string& arguments) const
     {
-        const std::string errFile = Folder + "/stderr.txt";
-        TRun run;
-        run.Exit = RunCommand(ShellQuote(ZENDRA_CLI_PATH) + " " + arguments + " 2>" + ShellQuote(errFile), &run.Out);
-        std::ifstream in(errFile);
-        std::stringstream text;
-        text << in.rdbuf();
-        run.Err = text.str();
-        return run;
+        return RunCli(Folder, arguments);
     }
     TRun Info(const std::string& path, const std::string& options = "") const
     {

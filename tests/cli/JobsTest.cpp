@@ -17,11 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TJobRun {
-    int Exit = -1;
-    std::string Out;
-    std::string Err;
-};
+using TJobRun = TCliRun;
 
 class CliJobsTest : public ::testing::Test {
 protected:
@@ -41,16 +37,7 @@ protected:
     // Runs in the test's folder with stdin not a terminal.
     TJobRun Run(const std::string& arguments) const
     {
-        const std::string errFile = Folder + "/stderr.txt";
-        TJobRun run;
-        run.Exit = RunCommand("cd " + ShellQuote(Folder) + " && " + ShellQuote(ZENDRA_CLI_PATH) + " " + arguments +
-                                  " </dev/null 2>" + ShellQuote(errFile),
-                              &run.Out);
-        std::ifstream in(errFile);
-        std::stringstream text;
-        text << in.rdbuf();
-        run.Err = text.str();
-        return run;
+        return RunCli(Folder, arguments);
     }
     std::string PathOf(const std::string& name) const { return Folder + "/" + name; }
 

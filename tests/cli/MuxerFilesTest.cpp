@@ -19,12 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TCliRun {
-    int Exit = -1;
-    std::string Out;
-    std::string Err;
-};
-
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -93,16 +87,7 @@ protected:
     // Runs in the test's folder with stdin not a terminal.
     TCliRun Run(const std::string& arguments) const
     {
-        const std::string errFile = Folder + "/stderr.txt";
-        TCliRun run;
-        run.Exit = RunCommand("cd " + ShellQuote(Folder) + " && " + ShellQuote(ZENDRA_CLI_PATH) + " " + arguments +
-                                  " </dev/null 2>" + ShellQuote(errFile),
-                              &run.Out);
-        std::ifstream in(errFile);
-        std::stringstream text;
-        text << in.rdbuf();
-        run.Err = text.str();
-        return run;
+        return RunCli(Folder, arguments);
     }
     std::string PathOf(const std::string& name) const
     {

@@ -19,12 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TCliRun {
-    int Exit = -1;
-    std::string Out;
-    std::string Err;
-};
-
 class CliReliabilityTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -45,16 +39,7 @@ protected:
     // In the test's folder, stdin not a terminal; `prefix` goes before the program (setpriv).
     TCliRun Run(const std::string& arguments, const std::string& prefix = {}) const
     {
-        const std::string errFile = PathOf("stderr.txt");
-        TCliRun run;
-        run.Exit = RunCommand("cd " + ShellQuote(Folder) + " && timeout 20 " + prefix + ShellQuote(ZENDRA_CLI_PATH) +
-                                  " " + arguments + " </dev/null 2>" + ShellQuote(errFile),
-                              &run.Out);
-        std::ifstream in(errFile);
-        std::stringstream text;
-        text << in.rdbuf();
-        run.Err = text.str();
-        return run;
+        return RunCli(Folder, arguments, "timeout 20 " + prefix);
     }
 
     // Every command, each reading `input` first.

@@ -15,11 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TResult {
-    int Exit = -1;
-    std::string Out;
-    std::string Err;
-};
+using TResult = TCliRun;
 
 class CliSizeSplit : public ::testing::Test {
 protected:
@@ -28,14 +24,7 @@ protected:
 
     TResult Cli(const std::string& arguments) const
     {
-        const std::string errFile = Folder + "/stderr.txt";
-        TResult run;
-        run.Exit = RunCommand(ShellQuote(ZENDRA_CLI_PATH) + " " + arguments + " 2>" + ShellQuote(errFile), &run.Out);
-        std::ifstream in(errFile);
-        std::stringstream text;
-        text << in.rdbuf();
-        run.Err = text.str();
-        return run;
+        return RunCli(Folder, arguments);
     }
     std::string PathOf(const std::string& name) const { return Folder + "/" + name; }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -122,6 +123,20 @@ std::string SamplePath(TSample sample)
         throw std::runtime_error("ffmpeg could not make " + std::string(recipe.Name) + ": " + log);
     fs::rename(part, path);
     return path.string();
+}
+
+TCliRun RunCli(const std::string& folder, const std::string& arguments, const std::string& prefix)
+{
+    const std::string errFile = folder + "/stderr.txt";
+    TCliRun run;
+    run.Exit = RunCommand("cd " + ShellQuote(folder) + " && " + prefix + ShellQuote(ZENDRA_CLI_PATH) + " " + arguments +
+                              " </dev/null 2>" + ShellQuote(errFile),
+                          &run.Out);
+    std::ifstream in(errFile);
+    std::stringstream text;
+    text << in.rdbuf();
+    run.Err = text.str();
+    return run;
 }
 
 std::string PacketHashOfFramemd5Line(const std::string& line)

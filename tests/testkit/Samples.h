@@ -40,6 +40,16 @@ struct TProbe {
 };
 TProbe Probe(const std::string& path);
 
+// What a run of the built zendra-cli gave.
+struct TCliRun {
+    int Exit = -1;  // -1 when the program did not exit normally (a crash)
+    std::string Out;
+    std::string Err;
+};
+// Runs zendra-cli in folder with stdin not a terminal; prefix goes before the program
+// (timeout, setpriv). Its stderr passes through a file in folder.
+TCliRun RunCli(const std::string& folder, const std::string& arguments, const std::string& prefix = {});
+
 // A fresh, empty folder below the system's temporary folder.
 std::string MakeTempDir(const std::string& prefix = "zendra-test");
 std::string Md5OfFile(const std::string& path);
