@@ -17,6 +17,27 @@ namespace zendra {
 
 namespace {
 
+// Working a part count out reads the movie: a wait cursor meanwhile, and the count field's
+// own change handler held off until it is set.
+class TModeChanging {
+public:
+    explicit TModeChanging(bool& flag) : FFlag(flag)
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        FFlag = true;
+    }
+    ~TModeChanging()
+    {
+        FFlag = false;
+        QApplication::restoreOverrideCursor();
+    }
+    TModeChanging(const TModeChanging&) = delete;
+    TModeChanging& operator=(const TModeChanging&) = delete;
+
+private:
+    bool& FFlag;
+};
+
 constexpr int kCustomMode = 3;
 
 }  // namespace
@@ -45,16 +66,7 @@ void TForm1::cbModeChange()
         ShowSizeModeCount();
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ModeChanging = true;
-    struct TRestore {
-        TForm1* form;
-        ~TRestore()
-        {
-            form->ModeChanging = false;
-            QApplication::restoreOverrideCursor();
-        }
-    } restore{this};
+    const TModeChanging changing(ModeChanging);
     TZendra movie(FileOpenDlg.FileName.toStdString());
     seSplitMax->SetValue(movie.PartCount(mode));
 }
@@ -108,16 +120,7 @@ void TForm1::seSplitSizeChange()
 
 void TForm1::ShowSizeModeCount()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ModeChanging = true;
-    struct TRestore {
-        TForm1* form;
-        ~TRestore()
-        {
-            form->ModeChanging = false;
-            QApplication::restoreOverrideCursor();
-        }
-    } restore{this};
+    const TModeChanging changing(ModeChanging);
     const TZendra movie(FileOpenDlg.FileName.toStdString());
     std::vector<std::int32_t> starts;
     try {
