@@ -421,8 +421,11 @@ int SaveAndJoin(const std::uint8_t* data, std::size_t size)
             break;
         default:
             current = movie.get();
-            if (movie->Join(output, {memberFile, movieFile}))
+            // A join broken off in its last member still ends "complete", then goes to the trash.
+            if (movie->Join(output, {memberFile, movieFile}) && !movie->Cancelled)
                 CheckComplete(output);
+            if (movie->Cancelled)
+                FUZZ_CHECK(!fs::exists(output));
             break;
         }
     } catch (const EZendraError&) {
