@@ -2,7 +2,6 @@
 // video and audio entries alike.
 #include <iostream>
 
-#include "common/Bytes.h"
 #include "engine/Zendra.h"
 #include "viewer/FrameList.h"
 
@@ -12,13 +11,10 @@ void PrintIndexLines(const TZendra& movie)
 {
     std::int32_t videoCount = 0;
     std::int32_t audioCount = 0;
-    for (const IndexEntry& e : movie.Index) {
-        std::uint8_t bytes[IndexEntry::kSize];
-        e.Encode(bytes);
-        const TIndexBlock entry = TIndexBlock::Decode(bytes);
+    for (const IndexEntry& entry : movie.Index) {
         if (!FrameLineWanted(fmVideoAndAudio, entry))
             continue;
-        const bool video = entry.IsVideo();
+        const bool video = IsVideoLine(entry);
         const std::int32_t number = video ? videoCount++ : audioCount++;
         const std::uint32_t position = movie.IndexBase() + entry.Offset;
         std::cout << FrameLineText(entry, number, video, position) << '\n';

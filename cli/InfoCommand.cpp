@@ -8,9 +8,9 @@
 #include "cli/SplitPlan.h"
 #include "common/FileHelpers.h"
 #include "cli/InputFile.h"
-#include "common/MediaNames.h"
 #include "common/TextHelpers.h"
 #include "engine/AvSync.h"
+#include "engine/MediaNames.h"
 #include "engine/Zendra.h"
 
 namespace zendra::cli {
@@ -41,7 +41,7 @@ TMovieFacts GatherFacts(const TZendra& movie)
     f.CodecName = VideoCodecName(f.Codec);
     if (movie.AudioFormat) {
         const auto wave = movie.AudioFormat->Format();
-        f.Audio = AudioCodecName(wave.wFormatTag) + ", " + AudioFormatText(movie.AudioFormat->Buffer.data());
+        f.Audio = AudioCodecName(wave.wFormatTag) + ", " + AudioFormatText(wave);
     }
     if (movie.MainHeader) {
         f.Width = movie.MainHeader->Header.dwWidth;

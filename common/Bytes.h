@@ -17,6 +17,11 @@ inline std::uint32_t GetU32(const std::uint8_t* p)
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
+inline std::uint64_t GetU64(const std::uint8_t* p)
+{
+    return GetU32(p) | (std::uint64_t{GetU32(p + 4)} << 32);
+}
+
 inline double GetF64(const std::uint8_t* p)
 {
     std::uint64_t bits = 0;
@@ -37,6 +42,12 @@ inline void PutU32(std::uint8_t* p, std::uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+inline void PutU64(std::uint8_t* p, std::uint64_t v)
+{
+    PutU32(p, static_cast<std::uint32_t>(v));
+    PutU32(p + 4, static_cast<std::uint32_t>(v >> 32));
 }
 
 inline void PutF64(std::uint8_t* p, double value)

@@ -95,24 +95,4 @@ std::int32_t DigitsToInt(const std::string& text)
     return static_cast<std::int32_t>(value);
 }
 
-std::string AudioFormatText(const std::uint8_t* wave)
-{
-    const std::uint16_t channels = GetU16(wave + 2);
-    const std::uint32_t rate = GetU32(wave + 4);
-    const std::uint16_t bits = GetU16(wave + 14);
-    std::string text;
-    // 11025, 22050 and 44100 are the classic rates; any other rate is named just the same.
-    if (rate != 0)
-        text += std::to_string(rate) + ", ";
-    if (bits == 8)
-        text += "8  bits ";
-    else if (bits == 16 || bits == 0)
-        text += "16 bits ";
-    if (channels == 1)
-        text += "Mono";
-    else if (channels == 2)
-        text += "Stereo";
-    return text;
-}
-
 }  // namespace zendra

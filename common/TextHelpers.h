@@ -14,8 +14,6 @@ std::string FourCCToText(std::uint32_t code);
 std::uint32_t TextToFourCC(const std::string& text);
 // Throws std::out_of_range when the digits do not fit a signed 32-bit number.
 std::int32_t DigitsToInt(const std::string& text);
-// wave is the start of a wave format record: at least 16 bytes.
-std::string AudioFormatText(const std::uint8_t* wave);
 
 struct TTimeOfDay {
     int hours = 0;

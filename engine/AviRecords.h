@@ -45,6 +45,55 @@ enum TChunkType : std::uint8_t {
 
 constexpr std::uint32_t kKeyFrameFlag = 0x10;
 
+// Each record lists its fields once, with their offsets, in Fields(record, io); Decode
+// reads and Encode writes them all through that one list.
+struct TFieldReader {
+    const std::uint8_t* P;
+    void operator()(std::size_t at, std::uint8_t& v) const { v = P[at]; }
+    void operator()(std::size_t at, std::uint16_t& v) const { v = GetU16(P + at); }
+    void operator()(std::size_t at, std::uint32_t& v) const { v = GetU32(P + at); }
+    void operator()(std::size_t at, std::int32_t& v) const { v = static_cast<std::int32_t>(GetU32(P + at)); }
+    void operator()(std::size_t at, std::uint64_t& v) const { v = GetU64(P + at); }
+};
+
+struct TFieldWriter {
+    std::uint8_t* P;
+    void operator()(std::size_t at, std::uint8_t v) const { P[at] = v; }
+    void operator()(std::size_t at, std::uint16_t v) const { PutU16(P + at, v); }
+    void operator()(std::size_t at, std::uint32_t v) const { PutU32(P + at, v); }
+    void operator()(std::size_t at, std::int32_t v) const { PutU32(P + at, static_cast<std::uint32_t>(v)); }
+    void operator()(std::size_t at, std::uint64_t v) const { PutU64(P + at, v); }
+};
+
+template <class TRecord>
+TRecord DecodeFields(const std::uint8_t* p)
+{
+    TRecord r{};
+    TRecord::Fields(r, TFieldReader{p});
+    return r;
+}
+
+template <class TRecord>
+void EncodeFields(const TRecord& r, std::uint8_t* p)
+{
+    TRecord::Fields(r, TFieldWriter{p});
+}
+
+// Decode and Encode of a record that lists its Fields.
+template <class TRecord>
+struct TRecordCodec {
+    static TRecord Decode(const std::uint8_t* p) { return DecodeFields<TRecord>(p); }
+    void Encode(std::uint8_t* p) const { EncodeFields(static_cast<const TRecord&>(*this), p); }
+};
+
+// A run of 32-bit fields: reserved words and the like.
+template <class Io, class TWord, std::size_t N>
+void WordFields(Io& io, std::size_t at, TWord (&words)[N])
+{
+    for (std::size_t i = 0; i < N; ++i)
+        io(at + 4 * i, words[i]);
+}
+
 // One 16-byte idx1 entry.
 struct IndexEntry {
     std::uint32_t ChunkId = 0;
@@ -53,18 +102,15 @@ struct IndexEntry {
     std::uint32_t Length = 0;
 
     static constexpr std::size_t kSize = 16;
+    static constexpr std::size_t kChunkId = 0, kFlags = 4, kOffset = 8, kLength = 12;
 
-    static IndexEntry Decode(const std::uint8_t* p)
+    template <class R, class Io>
+    static void Fields(R& r, Io io)
     {
-        return {GetU32(p), GetU32(p + 4), GetU32(p + 8), GetU32(p + 12)};
+        io(kChunkId, r.ChunkId); io(kFlags, r.Flags); io(kOffset, r.Offset); io(kLength, r.Length);
     }
-    void Encode(std::uint8_t* p) const
-    {
-        PutU32(p, ChunkId);
-        PutU32(p + 4, Flags);
-        PutU32(p + 8, Offset);
-        PutU32(p + 12, Length);
-    }
+    static IndexEntry Decode(const std::uint8_t* p) { return DecodeFields<IndexEntry>(p); }
+    void Encode(std::uint8_t* p) const { EncodeFields(*this, p); }
 };
 static_assert(sizeof(IndexEntry) == 16, "index entries are held as 16-byte blocks");
 
@@ -74,6 +120,12 @@ inline bool IsVideoChunkId(std::uint32_t id)
 {
     const std::uint32_t kind = (id >> 16) & 0xFFFF;
     return (kind & 0xFF) == 'd' || kind == ('_' | ('_' << 8));
+}
+
+// The third character of a chunk id: 'd' in "00dc", 'w' in "01wb".
+inline char StreamKindChar(std::uint32_t id)
+{
+    return static_cast<char>((id >> 16) & 0xFF);
 }
 
 // The stream an id's two leading digits name, or -1 ("ix00", "rec ", "JUNK").
@@ -86,63 +138,68 @@ inline bool IsVideoEntry(const IndexEntry& e)
     return IsVideoChunkId(e.ChunkId);
 }
 
+inline bool HasKeyFlag(const IndexEntry& e)
+{
+    return (e.Flags & kKeyFrameFlag) != 0;
+}
+
 inline bool IsKeyEntry(const IndexEntry& e)
 {
-    return IsVideoEntry(e) && (e.Flags & kKeyFrameFlag) != 0;
+    return IsVideoEntry(e) && HasKeyFlag(e);
 }
 
 // avih: the main header, first 56 bytes.
-struct TMainHeaderRecord {
+struct TMainHeaderRecord : TRecordCodec<TMainHeaderRecord> {
     static constexpr std::size_t kSize = 56;
+    static constexpr std::size_t kMicroSecPerFrame = 0, kMaxBytesPerSec = 4, kPaddingGranularity = 8, kFlags = 12,
+                                 kTotalFrames = 16, kInitialFrames = 20, kStreams = 24, kSuggestedBufferSize = 28,
+                                 kWidth = 32, kHeight = 36, kReserved = 40;
+
     std::uint32_t dwMicroSecPerFrame = 0, dwMaxBytesPerSec = 0, dwPaddingGranularity = 0, dwFlags = 0,
                   dwTotalFrames = 0, dwInitialFrames = 0, dwStreams = 0, dwSuggestedBufferSize = 0,
                   dwWidth = 0, dwHeight = 0;
     std::uint32_t dwReserved[4] = {0, 0, 0, 0};
 
-    static TMainHeaderRecord Decode(const std::uint8_t* p)
+    template <class R, class Io>
+    static void Fields(R& r, Io io)
     {
-        TMainHeaderRecord r;
-        std::uint32_t* fields[] = {&r.dwMicroSecPerFrame, &r.dwMaxBytesPerSec, &r.dwPaddingGranularity,
-                                   &r.dwFlags, &r.dwTotalFrames, &r.dwInitialFrames, &r.dwStreams,
-                                   &r.dwSuggestedBufferSize, &r.dwWidth, &r.dwHeight,
-                                   &r.dwReserved[0], &r.dwReserved[1], &r.dwReserved[2], &r.dwReserved[3]};
-        for (std::size_t i = 0; i < 14; ++i)
-            *fields[i] = GetU32(p + 4 * i);
-        return r;
+        io(kMicroSecPerFrame, r.dwMicroSecPerFrame); io(kMaxBytesPerSec, r.dwMaxBytesPerSec);
+        io(kPaddingGranularity, r.dwPaddingGranularity); io(kFlags, r.dwFlags); io(kTotalFrames, r.dwTotalFrames);
+        io(kInitialFrames, r.dwInitialFrames); io(kStreams, r.dwStreams);
+        io(kSuggestedBufferSize, r.dwSuggestedBufferSize); io(kWidth, r.dwWidth); io(kHeight, r.dwHeight);
+        WordFields(io, kReserved, r.dwReserved);
     }
 };
 
 // strh: the stream header, first 48 bytes (the frame rectangle after it is not held).
-struct TStreamHeaderRecord {
+struct TStreamHeaderRecord : TRecordCodec<TStreamHeaderRecord> {
     static constexpr std::size_t kSize = 48;
+    static constexpr std::size_t kType = 0, kHandler = 4, kFlags = 8, kPriority = 12, kLanguage = 14,
+                                 kInitialFrames = 16, kScale = 20, kRate = 24, kStart = 28, kLength = 32,
+                                 kSuggestedBufferSize = 36, kQuality = 40, kSampleSize = 44;
+
     std::uint32_t fccType = 0, fccHandler = 0, dwFlags = 0;
     std::uint16_t wPriority = 0, wLanguage = 0;
     std::uint32_t dwInitialFrames = 0, dwScale = 0, dwRate = 0, dwStart = 0, dwLength = 0,
                   dwSuggestedBufferSize = 0, dwQuality = 0, dwSampleSize = 0;
 
-    static TStreamHeaderRecord Decode(const std::uint8_t* p)
+    template <class R, class Io>
+    static void Fields(R& r, Io io)
     {
-        TStreamHeaderRecord r;
-        r.fccType = GetU32(p);
-        r.fccHandler = GetU32(p + 4);
-        r.dwFlags = GetU32(p + 8);
-        r.wPriority = GetU16(p + 12);
-        r.wLanguage = GetU16(p + 14);
-        r.dwInitialFrames = GetU32(p + 16);
-        r.dwScale = GetU32(p + 20);
-        r.dwRate = GetU32(p + 24);
-        r.dwStart = GetU32(p + 28);
-        r.dwLength = GetU32(p + 32);
-        r.dwSuggestedBufferSize = GetU32(p + 36);
-        r.dwQuality = GetU32(p + 40);
-        r.dwSampleSize = GetU32(p + 44);
-        return r;
+        io(kType, r.fccType); io(kHandler, r.fccHandler); io(kFlags, r.dwFlags); io(kPriority, r.wPriority);
+        io(kLanguage, r.wLanguage); io(kInitialFrames, r.dwInitialFrames); io(kScale, r.dwScale); io(kRate, r.dwRate);
+        io(kStart, r.dwStart); io(kLength, r.dwLength); io(kSuggestedBufferSize, r.dwSuggestedBufferSize);
+        io(kQuality, r.dwQuality); io(kSampleSize, r.dwSampleSize);
     }
 };
 
 // strf of a video stream: the bitmap info header, first 40 bytes.
-struct TBitmapInfoRecord {
+struct TBitmapInfoRecord : TRecordCodec<TBitmapInfoRecord> {
     static constexpr std::size_t kSize = 40;
+    static constexpr std::size_t kHeaderSize = 0, kWidth = 4, kHeight = 8, kPlanes = 12, kBitCount = 14,
+                                 kCompression = 16, kSizeImage = 20, kXPelsPerMeter = 24, kYPelsPerMeter = 28,
+                                 kClrUsed = 32, kClrImportant = 36;
+
     std::uint32_t biSize = 0;
     std::int32_t biWidth = 0, biHeight = 0;
     std::uint16_t biPlanes = 0, biBitCount = 0;
@@ -150,41 +207,84 @@ struct TBitmapInfoRecord {
     std::int32_t biXPelsPerMeter = 0, biYPelsPerMeter = 0;
     std::uint32_t biClrUsed = 0, biClrImportant = 0;
 
-    static TBitmapInfoRecord Decode(const std::uint8_t* p)
+    template <class R, class Io>
+    static void Fields(R& r, Io io)
     {
-        TBitmapInfoRecord r;
-        r.biSize = GetU32(p);
-        r.biWidth = static_cast<std::int32_t>(GetU32(p + 4));
-        r.biHeight = static_cast<std::int32_t>(GetU32(p + 8));
-        r.biPlanes = GetU16(p + 12);
-        r.biBitCount = GetU16(p + 14);
-        r.biCompression = GetU32(p + 16);
-        r.biSizeImage = GetU32(p + 20);
-        r.biXPelsPerMeter = static_cast<std::int32_t>(GetU32(p + 24));
-        r.biYPelsPerMeter = static_cast<std::int32_t>(GetU32(p + 28));
-        r.biClrUsed = GetU32(p + 32);
-        r.biClrImportant = GetU32(p + 36);
-        return r;
+        io(kHeaderSize, r.biSize); io(kWidth, r.biWidth); io(kHeight, r.biHeight); io(kPlanes, r.biPlanes);
+        io(kBitCount, r.biBitCount); io(kCompression, r.biCompression); io(kSizeImage, r.biSizeImage);
+        io(kXPelsPerMeter, r.biXPelsPerMeter); io(kYPelsPerMeter, r.biYPelsPerMeter); io(kClrUsed, r.biClrUsed);
+        io(kClrImportant, r.biClrImportant);
     }
 };
 
 // strf of an audio stream: the wave format header; the caller holds the 128-byte buffer.
-struct TWaveFormatRecord {
+struct TWaveFormatRecord : TRecordCodec<TWaveFormatRecord> {
+    static constexpr std::size_t kSize = 18;
+    static constexpr std::size_t kFormatTag = 0, kChannels = 2, kSamplesPerSec = 4, kAvgBytesPerSec = 8,
+                                 kBlockAlign = 12, kBitsPerSample = 14, kExtraSize = 16;
+    // The extra fields of an MPEG layer-3 format, which only the structure viewer lists.
+    static constexpr std::size_t kMp3Id = 18, kMp3Flags = 20, kMp3BlockSize = 24, kMp3FramesPerBlock = 26,
+                                 kMp3CodecDelay = 28, kMp3End = 30;
+
     std::uint16_t wFormatTag = 0, nChannels = 0;
     std::uint32_t nSamplesPerSec = 0, nAvgBytesPerSec = 0;
     std::uint16_t nBlockAlign = 0, wBitsPerSample = 0, cbSize = 0;
 
-    static TWaveFormatRecord Decode(const std::uint8_t* p)
+    template <class R, class Io>
+    static void Fields(R& r, Io io)
     {
-        TWaveFormatRecord r;
-        r.wFormatTag = GetU16(p);
-        r.nChannels = GetU16(p + 2);
-        r.nSamplesPerSec = GetU32(p + 4);
-        r.nAvgBytesPerSec = GetU32(p + 8);
-        r.nBlockAlign = GetU16(p + 12);
-        r.wBitsPerSample = GetU16(p + 14);
-        r.cbSize = GetU16(p + 16);
-        return r;
+        io(kFormatTag, r.wFormatTag); io(kChannels, r.nChannels); io(kSamplesPerSec, r.nSamplesPerSec);
+        io(kAvgBytesPerSec, r.nAvgBytesPerSec); io(kBlockAlign, r.nBlockAlign); io(kBitsPerSample, r.wBitsPerSample);
+        io(kExtraSize, r.cbSize);
+    }
+};
+
+// dmlh: the OpenDML extended header, the movie's whole frame count and reserved space.
+struct TOpenDmlHeaderRecord : TRecordCodec<TOpenDmlHeaderRecord> {
+    static constexpr std::size_t kSize = 248;
+    static constexpr std::size_t kTotalFrames = 0, kReserved = 4;
+
+    std::uint32_t dwTotalFrames = 0;
+    std::uint32_t dwFuture[61] = {};
+
+    template <class R, class Io>
+    static void Fields(R& r, Io io)
+    {
+        io(kTotalFrames, r.dwTotalFrames); WordFields(io, kReserved, r.dwFuture);
+    }
+};
+
+// indx: the head of an OpenDML super index; its entries follow it.
+struct TSuperIndexRecord : TRecordCodec<TSuperIndexRecord> {
+    static constexpr std::size_t kSize = 24;
+    static constexpr std::size_t kLongsPerEntry = 0, kIndexSubType = 2, kIndexType = 3, kEntriesInUse = 4,
+                                 kChunkId = 8, kReserved = 12;
+
+    std::uint16_t wLongsPerEntry = 0;
+    std::uint8_t bIndexSubType = 0, bIndexType = 0;
+    std::uint32_t nEntriesInUse = 0, dwChunkId = 0;
+    std::uint32_t dwReserved[3] = {0, 0, 0};
+
+    template <class R, class Io>
+    static void Fields(R& r, Io io)
+    {
+        io(kLongsPerEntry, r.wLongsPerEntry); io(kIndexSubType, r.bIndexSubType); io(kIndexType, r.bIndexType);
+        io(kEntriesInUse, r.nEntriesInUse); io(kChunkId, r.dwChunkId); WordFields(io, kReserved, r.dwReserved);
+    }
+};
+
+// One entry of a super index: where a standard index chunk lies and how much it covers.
+struct TSuperIndexEntry : TRecordCodec<TSuperIndexEntry> {
+    static constexpr std::size_t kSize = 16;
+    static constexpr std::size_t kOffset = 0, kIndexSize = 8, kDuration = 12;
+
+    std::uint64_t qwOffset = 0;
+    std::uint32_t dwSize = 0, dwDuration = 0;
+
+    template <class R, class Io>
+    static void Fields(R& r, Io io)
+    {
+        io(kOffset, r.qwOffset); io(kIndexSize, r.dwSize); io(kDuration, r.dwDuration);
     }
 };
 

@@ -47,19 +47,22 @@ public:
 private:
     void SetFrameCount(std::uint32_t id, std::size_t data, std::uint32_t size)
     {
-        if (id == MakeFourCC('a', 'v', 'i', 'h') && !FMainHeaderDone && size >= 20) {
+        if (id == MakeFourCC('a', 'v', 'i', 'h') && !FMainHeaderDone && Holds(size, TMainHeaderRecord::kTotalFrames)) {
             FMainHeaderDone = true;
-            PutU32(&FBytes[data + 16], FFrames);
-        } else if (id == MakeFourCC('d', 'm', 'l', 'h') && size >= 4) {
-            PutU32(&FBytes[data], FFrames);
-        } else if (id == MakeFourCC('s', 't', 'r', 'h') && !FVideoHeaderDone && size >= 36) {
-            const std::uint32_t type = GetU32(&FBytes[data]);
+            PutU32(&FBytes[data + TMainHeaderRecord::kTotalFrames], FFrames);
+        } else if (id == MakeFourCC('d', 'm', 'l', 'h') && Holds(size, TOpenDmlHeaderRecord::kTotalFrames)) {
+            PutU32(&FBytes[data + TOpenDmlHeaderRecord::kTotalFrames], FFrames);
+        } else if (id == MakeFourCC('s', 't', 'r', 'h') && !FVideoHeaderDone && Holds(size, TStreamHeaderRecord::kLength)) {
+            const std::uint32_t type = GetU32(&FBytes[data + TStreamHeaderRecord::kType]);
             if (type == MakeFourCC('v', 'i', 'd', 's') || type == MakeFourCC('i', 'a', 'v', 's')) {
                 FVideoHeaderDone = true;
-                PutU32(&FBytes[data + 32], FFrames);
+                PutU32(&FBytes[data + TStreamHeaderRecord::kLength], FFrames);
             }
         }
     }
+
+    // A record of this size reaches through the 32-bit field at that offset.
+    static bool Holds(std::uint32_t size, std::size_t field) { return size >= field + sizeof(std::uint32_t); }
 
     std::vector<std::uint8_t>& FBytes;
     std::uint32_t FFrames;

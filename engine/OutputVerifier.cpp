@@ -261,15 +261,15 @@ private:
     {
         FCountChecks.clear();
         bool found = false;
-        const std::uint32_t mainFrames = FieldOf(kAvih, 16, 0, found);
+        const std::uint32_t mainFrames = FieldOf(kAvih, TMainHeaderRecord::kTotalFrames, 0, found);
         if (!found)
             throw TVerifyFailure("it has no main header");
         FCountChecks.push_back({"the main header", mainFrames});
-        const std::uint32_t streamFrames = FieldOf(kStrh, 32, kVids, found);
+        const std::uint32_t streamFrames = FieldOf(kStrh, TStreamHeaderRecord::kLength, kVids, found);
         if (!found)
             throw TVerifyFailure("it has no video stream header");
         FCountChecks.push_back({"the video stream header", streamFrames});
-        const std::uint32_t dmlFrames = FieldOf(kDmlh, 0, 0, found);
+        const std::uint32_t dmlFrames = FieldOf(kDmlh, TOpenDmlHeaderRecord::kTotalFrames, 0, found);
         if (found)
             FCountChecks.push_back({"the OpenDML header", dmlFrames});
     }

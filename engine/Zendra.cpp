@@ -74,13 +74,15 @@ bool TZendra::ReadMainHeader()
     // The header is taken into a 255-byte buffer; a larger one is read as far as that.
     std::uint8_t buffer[255] = {};
     const std::size_t count = std::min<std::size_t>(first->Size, sizeof buffer);
-    if (count < 20 || !File->Seek(first->DataPosition) || File->Read(buffer, count) != count)
+    constexpr std::size_t kThroughFrameCount = TMainHeaderRecord::kTotalFrames + sizeof(std::uint32_t);
+    if (count < kThroughFrameCount || !File->Seek(first->DataPosition) || File->Read(buffer, count) != count)
         return false;
-    const std::uint32_t microSecPerFrame = GetU32(buffer);
-    if (microSecPerFrame == 0)
+    // What a short header lacks reads as zero.
+    const TMainHeaderRecord header = TMainHeaderRecord::Decode(buffer);
+    if (header.dwMicroSecPerFrame == 0)
         throw EZendraError("Invalid frame rate (0 microseconds per frame) in " + MovieFile);
-    FrameCount = static_cast<std::int32_t>(GetU32(buffer + 16));
-    FrameRate = 1000000.0L / microSecPerFrame;
+    FrameCount = static_cast<std::int32_t>(header.dwTotalFrames);
+    FrameRate = 1000000.0L / header.dwMicroSecPerFrame;
     return true;
 }
 

@@ -1,21 +1,8 @@
 #include "viewer/EntryList.h"
 
-#include "common/Bytes.h"
-
 namespace zendra {
 
-TIndexBlock TIndexBlock::Decode(const std::uint8_t* p)
-{
-    TIndexBlock e;
-    for (int i = 0; i < 4; ++i)
-        e.ChunkId[i] = static_cast<char>(p[i]);
-    e.Flags = GetU32(p + 4);
-    e.Offset = GetU32(p + 8);
-    e.Length = GetU32(p + 12);
-    return e;
-}
-
-const TIndexBlock* TEntryList::Add(const TIndexBlock& entry)
+const IndexEntry* TEntryList::Add(const IndexEntry& entry)
 {
     FItems.push_back(entry);
     return &FItems.back();
@@ -23,7 +10,7 @@ const TIndexBlock* TEntryList::Add(const TIndexBlock& entry)
 
 void TEntryList::Clear()
 {
-    std::deque<TIndexBlock>().swap(FItems);
+    std::deque<IndexEntry>().swap(FItems);
 }
 
 }  // namespace zendra

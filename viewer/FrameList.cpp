@@ -14,15 +14,15 @@ std::string OffsetText(std::uint32_t position)
     return text;
 }
 
-std::uint32_t ChunkPosition(const TIndexBlock& entry, bool relativeIndex, std::uint32_t movieDataPosition)
+std::uint32_t ChunkPosition(const IndexEntry& entry, bool relativeIndex, std::uint32_t movieDataPosition)
 {
     return relativeIndex ? entry.Offset + movieDataPosition : entry.Offset;
 }
 
-std::string FrameLineText(const TIndexBlock& entry, std::int32_t number, bool video, std::uint32_t chunkPosition)
+std::string FrameLineText(const IndexEntry& entry, std::int32_t number, bool video, std::uint32_t chunkPosition)
 {
     std::string flag;
-    if (video && entry.IsKeyFrame()) {
+    if (video && HasKeyFlag(entry)) {
         flag = "Key";
     } else {
         char hex[16];
@@ -33,12 +33,12 @@ std::string FrameLineText(const TIndexBlock& entry, std::int32_t number, bool vi
            FitText(OffsetText(chunkPosition), 12, false) + FitText(std::to_string(entry.Length), 8, true);
 }
 
-bool FrameLineWanted(int frameMode, const TIndexBlock& entry)
+bool FrameLineWanted(int frameMode, const IndexEntry& entry)
 {
-    if (entry.IsVideo())
+    if (IsVideoLine(entry))
         return frameMode == fmVideoAndAudio || frameMode == fmVideoOnly ||
-               (frameMode == fmVideoKeyOnly && entry.IsKeyFrame());
-    if (entry.IsAudio())
+               (frameMode == fmVideoKeyOnly && HasKeyFlag(entry));
+    if (IsAudioLine(entry))
         return frameMode == fmVideoAndAudio || frameMode == fmAudioOnly;
     return false;
 }

@@ -16,12 +16,17 @@ enum TFrameMode : int {
     fmVideoKeyOnly = 3,
 };
 
+// The viewer tells an entry's kind by the third character of its id alone: "00dc" video,
+// "01wb" audio.
+inline bool IsVideoLine(const IndexEntry& entry) { return StreamKindChar(entry.ChunkId) == 'd'; }
+inline bool IsAudioLine(const IndexEntry& entry) { return StreamKindChar(entry.ChunkId) == 'w'; }
+
 // "0001:2A3C": upper and lower 16 bits in hexadecimal.
 std::string OffsetText(std::uint32_t position);
 // File position of the chunk's id: the entry's offset, counted from movi when the index is relative.
-std::uint32_t ChunkPosition(const TIndexBlock& entry, bool relativeIndex, std::uint32_t movieDataPosition);
+std::uint32_t ChunkPosition(const IndexEntry& entry, bool relativeIndex, std::uint32_t movieDataPosition);
 // number counts the entries of the same kind (video or audio) before this one.
-std::string FrameLineText(const TIndexBlock& entry, std::int32_t number, bool video, std::uint32_t chunkPosition);
-bool FrameLineWanted(int frameMode, const TIndexBlock& entry);
+std::string FrameLineText(const IndexEntry& entry, std::int32_t number, bool video, std::uint32_t chunkPosition);
+bool FrameLineWanted(int frameMode, const IndexEntry& entry);
 
 }  // namespace zendra

@@ -31,7 +31,7 @@ void TFrameListModel::Clear()
     endResetModel();
 }
 
-const TIndexBlock* TFrameListModel::EntryAt(int row) const
+const IndexEntry* TFrameListModel::EntryAt(int row) const
 {
     if (row < 0 || row >= FRows)
         return nullptr;
@@ -50,7 +50,7 @@ QVariant TFrameListModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole)
         return {};
-    const TIndexBlock* entry = EntryAt(index.row());
+    const IndexEntry* entry = EntryAt(index.row());
     if (!entry)
         return {};
     const std::uint32_t line = FLines[static_cast<std::size_t>(index.row())];

@@ -22,7 +22,7 @@ public:
     void Flush();
     void Clear();
     std::size_t PendingLines() const { return FLines.size() - static_cast<std::size_t>(FRows); }
-    const TIndexBlock* EntryAt(int row) const;
+    const IndexEntry* EntryAt(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;

@@ -105,7 +105,7 @@ private:
     void IndexWalkStarting() override;
     bool IndexStep(std::uint32_t i, std::uint32_t count) override;
     bool SearchStep() override;
-    void AddFrameLine(const TIndexBlock& entry, bool video) override;
+    void AddFrameLine(const IndexEntry& entry, bool video) override;
     void WalkEnded() override;
 
     double FPSValue() const { return static_cast<double>(FPS()); }
@@ -148,7 +148,7 @@ private:
     bool FOpenedWithFile = false;
     bool FWalking = false;
     bool FCloseAfterWalk = false;
-    const TIndexBlock* FSelected = nullptr;
+    const IndexEntry* FSelected = nullptr;
     std::uint64_t FTopLeft = 0;
 };
 

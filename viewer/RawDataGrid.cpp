@@ -201,7 +201,7 @@ void TMainStructForm::PrepareGrid()
 
 // The walk has just let messages run for this entry (IndexStep); the text of the line is
 // made only when the list shows it.
-void TMainStructForm::AddFrameLine(const TIndexBlock&, bool video)
+void TMainStructForm::AddFrameLine(const IndexEntry&, bool video)
 {
     const TEntryList& list = video ? FState.VideoEntries : FState.AudioEntries;
     FFrameLines->Append(video, static_cast<std::uint32_t>(list.Count() - 1));
@@ -212,7 +212,7 @@ void TMainStructForm::lbDataClick()
     FSelected = nullptr;
     if (!FLoaded)
         return;
-    const TIndexBlock* entry = FFrameLines->EntryAt(lbData->currentRow());
+    const IndexEntry* entry = FFrameLines->EntryAt(lbData->currentRow());
     if (!entry)
         return;
     FSelected = entry;

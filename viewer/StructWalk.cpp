@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "common/MediaNames.h"
 #include "common/TextHelpers.h"
+#include "engine/MediaNames.h"
 #include "viewer/FrameList.h"
 
 namespace zendra {
@@ -106,30 +106,46 @@ private:
 
 struct TFieldSpec {
     const char* Name;
-    int Width;  // 2 WORD, 4 DWORD, 0 FourCC (4 bytes)
+    std::size_t Offset;  // in the record
+    int Width;           // 2 WORD, 4 DWORD, 0 FourCC (4 bytes)
 };
 
+using TMain = TMainHeaderRecord;
+using TStream = TStreamHeaderRecord;
+using TBitmap = TBitmapInfoRecord;
+using TWave = TWaveFormatRecord;
+
 const TFieldSpec kMainHeaderFields[] = {
-    {"dwMicroSecPerFrame", 4}, {"dwMaxBytesPerSec", 4}, {"dwPaddingGranularity", 4}, {"dwFlags", 4},
-    {"dwTotalFrames", 4},      {"dwInitialFrames", 4},  {"dwStreams", 4},            {"dwSuggestedBufferSize", 4},
-    {"dwWidth", 4},            {"dwHeight", 4},         {"dwReserved 0", 4},         {"dwReserved 1", 4},
-    {"dwReserved 2", 4},       {"dwReserved 3", 4}};
+    {"dwMicroSecPerFrame", TMain::kMicroSecPerFrame, 4}, {"dwMaxBytesPerSec", TMain::kMaxBytesPerSec, 4},
+    {"dwPaddingGranularity", TMain::kPaddingGranularity, 4}, {"dwFlags", TMain::kFlags, 4},
+    {"dwTotalFrames", TMain::kTotalFrames, 4}, {"dwInitialFrames", TMain::kInitialFrames, 4},
+    {"dwStreams", TMain::kStreams, 4}, {"dwSuggestedBufferSize", TMain::kSuggestedBufferSize, 4},
+    {"dwWidth", TMain::kWidth, 4}, {"dwHeight", TMain::kHeight, 4}, {"dwReserved 0", TMain::kReserved, 4},
+    {"dwReserved 1", TMain::kReserved + 4, 4}, {"dwReserved 2", TMain::kReserved + 8, 4},
+    {"dwReserved 3", TMain::kReserved + 12, 4}};
 
 const TFieldSpec kStreamHeaderFields[] = {
-    {"fccType", 0},         {"fccHandler", 0}, {"dwFlags", 4},  {"wPriority", 2},
-    {"wLanguage", 2},       {"dwInitialFrames", 4},             {"dwScale", 4},
-    {"dwRate", 4},          {"dwStart", 4},    {"dwLength", 4}, {"dwSuggestedBufferSize", 4},
-    {"dwQuality", 4},       {"dwSampleSize", 4}};
+    {"fccType", TStream::kType, 0}, {"fccHandler", TStream::kHandler, 0}, {"dwFlags", TStream::kFlags, 4},
+    {"wPriority", TStream::kPriority, 2}, {"wLanguage", TStream::kLanguage, 2},
+    {"dwInitialFrames", TStream::kInitialFrames, 4}, {"dwScale", TStream::kScale, 4}, {"dwRate", TStream::kRate, 4},
+    {"dwStart", TStream::kStart, 4}, {"dwLength", TStream::kLength, 4},
+    {"dwSuggestedBufferSize", TStream::kSuggestedBufferSize, 4}, {"dwQuality", TStream::kQuality, 4},
+    {"dwSampleSize", TStream::kSampleSize, 4}};
 
 const TFieldSpec kBitmapFields[] = {
-    {"biSize", 4},        {"biWidth", 4},          {"biHeight", 4},        {"biPlanes", 2},
-    {"biBitCount", 2},    {"biCompression", 4},    {"biSizeImage", 4},     {"biXPelsPerMeter", 4},
-    {"biYPelsPerMeter", 4}, {"biClrUsed", 4},      {"biClrImportant", 4}};
+    {"biSize", TBitmap::kHeaderSize, 4}, {"biWidth", TBitmap::kWidth, 4}, {"biHeight", TBitmap::kHeight, 4},
+    {"biPlanes", TBitmap::kPlanes, 2}, {"biBitCount", TBitmap::kBitCount, 2},
+    {"biCompression", TBitmap::kCompression, 4}, {"biSizeImage", TBitmap::kSizeImage, 4},
+    {"biXPelsPerMeter", TBitmap::kXPelsPerMeter, 4}, {"biYPelsPerMeter", TBitmap::kYPelsPerMeter, 4},
+    {"biClrUsed", TBitmap::kClrUsed, 4}, {"biClrImportant", TBitmap::kClrImportant, 4}};
 
 const TFieldSpec kWaveFields[] = {
-    {"WF.wFormatTag", 2}, {"WF.nChannels", 2}, {"WF.nSamplesPerSec", 4}, {"WF.nAvgBytesPerSec", 4},
-    {"WF.nBlockAlign", 2}, {"WF.wBitsPerSample", 2}, {"WF.cbSize", 2},  {"wID", 2},
-    {"fdwFlags", 4},      {"nBlockSize", 2},   {"nFramesPerBlock", 2},   {"nCodecDelay", 2}};
+    {"WF.wFormatTag", TWave::kFormatTag, 2}, {"WF.nChannels", TWave::kChannels, 2},
+    {"WF.nSamplesPerSec", TWave::kSamplesPerSec, 4}, {"WF.nAvgBytesPerSec", TWave::kAvgBytesPerSec, 4},
+    {"WF.nBlockAlign", TWave::kBlockAlign, 2}, {"WF.wBitsPerSample", TWave::kBitsPerSample, 2},
+    {"WF.cbSize", TWave::kExtraSize, 2}, {"wID", TWave::kMp3Id, 2}, {"fdwFlags", TWave::kMp3Flags, 4},
+    {"nBlockSize", TWave::kMp3BlockSize, 2}, {"nFramesPerBlock", TWave::kMp3FramesPerBlock, 2},
+    {"nCodecDelay", TWave::kMp3CodecDelay, 2}};
 
 class TStructWalker {
 public:
@@ -164,18 +180,18 @@ private:
         FState.HeaderInfos.push_back(std::move(info));
     }
 
+    // The rows of one record, each at its field's file position.
     template <std::size_t N>
     void AddRows(THeaderList list, const TFieldSpec (&fields)[N], const std::uint8_t* record)
     {
-        std::size_t at = 0;
         for (const TFieldSpec& f : fields) {
-            const std::uint32_t value = f.Width == 2 ? GetU16(record + at) : GetU32(record + at);
+            const std::uint32_t value = f.Width == 2 ? GetU16(record + f.Offset) : GetU32(record + f.Offset);
+            FRunningOffset = FGroupStart + static_cast<std::uint32_t>(f.Offset);
             AddRow(list, f.Name, f.Width, value);
-            at += f.Width == 2 ? 2 : 4;
         }
     }
 
-    void StartGroup() { FRunningOffset = static_cast<std::uint32_t>(FReader.Position()); }
+    void StartGroup() { FGroupStart = FRunningOffset = static_cast<std::uint32_t>(FReader.Position()); }
 
     bool ReadFileHeader()
     {
@@ -190,28 +206,30 @@ private:
     {
         std::uint32_t size = 0;
         if (!FReader.Tag("AVI ") || !FReader.Tag("LIST") || !FReader.U32(size) || !FReader.Tag("hdrl") ||
-            !FReader.Tag("avih") || !FReader.U32(size) || size != 56)
+            !FReader.Tag("avih") || !FReader.U32(size) || size != TMainHeaderRecord::kSize)
             return false;
         StartGroup();
-        if (!FReader.Block(FRecords.MainHeader.data(), 56))
+        if (!FReader.Block(FRecords.MainHeader.data(), TMainHeaderRecord::kSize))
             return false;
         AddRows(THeaderList::MainHeader, kMainHeaderFields, FRecords.MainHeader.data());
         return true;
     }
 
-    // "LIST" size "strl" "strh" size, then the 48 bytes; listEnd and formatAt tell where
-    // the stream list ends and where its strf begins.
-    bool ReadStreamHeader(std::array<std::uint8_t, 48>& record, std::uint64_t& listEnd, std::uint64_t& formatAt)
+    // "LIST" size "strl" "strh" size, then the header record; listEnd and formatAt tell
+    // where the stream list ends and where its strf begins.
+    bool ReadStreamHeader(std::array<std::uint8_t, TStreamHeaderRecord::kSize>& record, std::uint64_t& listEnd,
+                          std::uint64_t& formatAt)
     {
         std::uint32_t listSize = 0, headerSize = 0;
         if (!FReader.Tag("LIST") || !FReader.U32(listSize))
             return false;
         listEnd = FReader.Position() + listSize;
-        if (!FReader.Tag("strl") || !FReader.Tag("strh") || !FReader.U32(headerSize) || headerSize < 48)
+        if (!FReader.Tag("strl") || !FReader.Tag("strh") || !FReader.U32(headerSize) ||
+            headerSize < TStreamHeaderRecord::kSize)
             return false;
         formatAt = FReader.Position() + headerSize;
         StartGroup();
-        return FReader.Block(record.data(), 48);
+        return FReader.Block(record.data(), record.size());
     }
 
     bool ReadVideoStream()
@@ -219,7 +237,7 @@ private:
         std::uint64_t listEnd = 0, formatAt = 0;
         if (!ReadStreamHeader(FRecords.VideoHeader, listEnd, formatAt))
             return false;
-        FRecords.CodecText = FourCCToText(GetU32(FRecords.VideoHeader.data() + 4));
+        FRecords.CodecText = FourCCToText(TStreamHeaderRecord::Decode(FRecords.VideoHeader.data()).fccHandler);
         AddRows(THeaderList::VidHeader, kStreamHeaderFields, FRecords.VideoHeader.data());
 
         std::uint32_t formatSize = 0;
@@ -228,7 +246,8 @@ private:
             return false;
         StartGroup();
         // A longer format (a palette) is passed over.
-        if (!FReader.Block(FRecords.VideoFormat.data(), formatSize < 40 ? formatSize : 40))
+        const std::size_t held = FRecords.VideoFormat.size();
+        if (!FReader.Block(FRecords.VideoFormat.data(), formatSize < held ? formatSize : held))
             return false;
         AddRows(THeaderList::VidStruct, kBitmapFields, FRecords.VideoFormat.data());
         FReader.Seek(listEnd);
@@ -268,7 +287,7 @@ private:
         if (!FReader.Block(FRecords.AudioFormat.data(), formatSize))
             return false;
         AddRows(THeaderList::AudStruct, kWaveFields, FRecords.AudioFormat.data());
-        AddRow(THeaderList::AudStruct, "Reserved ...", 4, FRecords.AudioFormat[30]);
+        AddRow(THeaderList::AudStruct, "Reserved ...", 4, FRecords.AudioFormat[TWaveFormatRecord::kMp3End]);
         FRecords.HasAudio = FRecords.HasAudioTrack = true;
         FReader.Seek(listEnd);
         return true;
@@ -321,24 +340,24 @@ private:
     // Entries are read one at a time, so an absurd index size costs nothing but a short read.
     bool ReadIndex()
     {
-        const std::uint32_t count = FIndexSize / 16;
+        const std::uint32_t count = FIndexSize / IndexEntry::kSize;
         FSink.IndexWalkStarting();
         for (std::uint32_t i = 0; i < count; ++i) {
             if (!FSink.IndexStep(i, count))
                 return true;
-            std::uint8_t bytes[16];
+            std::uint8_t bytes[IndexEntry::kSize];
             if (!FReader.Block(bytes, sizeof bytes))
                 return false;
-            const TIndexBlock entry = TIndexBlock::Decode(bytes);
+            const IndexEntry entry = IndexEntry::Decode(bytes);
             if (i == 0)
                 FRecords.RelativeIndex = entry.Offset < FRecords.MovieDataPosition;
-            const TIndexBlock* stored = nullptr;
-            if (entry.IsVideo())
+            const IndexEntry* stored = nullptr;
+            if (IsVideoLine(entry))
                 stored = FState.VideoEntries.Add(entry);
-            else if (entry.IsAudio())
+            else if (IsAudioLine(entry))
                 stored = FState.AudioEntries.Add(entry);
             if (stored && FrameLineWanted(FFrameMode, *stored))
-                FSink.AddFrameLine(*stored, stored->IsVideo());
+                FSink.AddFrameLine(*stored, IsVideoLine(*stored));
         }
         return true;
     }
@@ -350,6 +369,7 @@ private:
     TStructRecords& FRecords;
     int FFrameMode;
     IStructWalkSink& FSink;
+    std::uint32_t FGroupStart = 0;
     std::uint32_t FRunningOffset = 0;
     std::uint32_t FIndexSize = 0;
 };
@@ -396,15 +416,15 @@ std::string FpsText(long double fps)
 
 std::string KbpsText(const TStructRecords& r)
 {
-    const std::uint8_t* wave = r.AudioFormat.data();
+    const TWaveFormatRecord wave = r.Wave();
     // The product wraps like the 32-bit field it was taken from.
-    const std::uint32_t bits = static_cast<std::uint32_t>(GetU16(wave + 14)) * GetU32(wave + 4) * GetU16(wave + 2);
+    const std::uint32_t bits = static_cast<std::uint32_t>(wave.wBitsPerSample) * wave.nSamplesPerSec * wave.nChannels;
     if (bits != 0)
         return std::to_string((std::uint64_t{bits} + 999) / 1000);
     // dwRate is the byte rate only when dwScale is 1; a frame-counting stream header
     // (variable-rate MP3: scale 1152 or the like, rate = frames) leaves the format's byte rate.
     if (r.AudioStreamScale() > 1)
-        return std::to_string(std::uint64_t{GetU32(wave + 8)} * 8 / 1000);
+        return std::to_string(std::uint64_t{wave.nAvgBytesPerSec} * 8 / 1000);
     return std::to_string(std::uint64_t{r.AudioStreamRate()} * 8 / 1000);
 }
 
@@ -419,7 +439,7 @@ std::vector<std::pair<std::string, std::string>> CalculatedValues(const TStructR
         {"Frame width x height", std::to_string(r.Width()) + " x " + std::to_string(r.Height())},
         {"Number of frames", std::to_string(r.TotalFrames())},
         {"Duration", SecondsToTimeText(r.Duration())},
-        {"Audio quality", AudioFormatText(r.AudioFormat.data())},
+        {"Audio quality", AudioFormatText(r.Wave())},
     };
 }
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/Bytes.h"
+#include "engine/AviRecords.h"
 #include "viewer/EntryList.h"
 
 namespace zendra {
@@ -39,23 +39,27 @@ struct TStructRecords {
     std::uint32_t RiffSize = 0;
     std::uint32_t MovieListSize = 0;
     std::uint32_t MovieDataPosition = 0;
-    std::array<std::uint8_t, 56> MainHeader{};
-    std::array<std::uint8_t, 48> VideoHeader{};
-    std::array<std::uint8_t, 48> AudioHeader{};
-    std::array<std::uint8_t, 40> VideoFormat{};
+    std::array<std::uint8_t, TMainHeaderRecord::kSize> MainHeader{};
+    std::array<std::uint8_t, TStreamHeaderRecord::kSize> VideoHeader{};
+    std::array<std::uint8_t, TStreamHeaderRecord::kSize> AudioHeader{};
+    std::array<std::uint8_t, TBitmapInfoRecord::kSize> VideoFormat{};
     std::array<std::uint8_t, 128> AudioFormat{};
     std::string CodecText;
     bool HasAudio = false;
     bool HasAudioTrack = false;
     bool RelativeIndex = false;
 
-    std::uint32_t MicroSecPerFrame() const { return GetU32(MainHeader.data()); }
-    std::uint32_t TotalFrames() const { return GetU32(MainHeader.data() + 16); }
-    std::uint32_t Width() const { return GetU32(MainHeader.data() + 32); }
-    std::uint32_t Height() const { return GetU32(MainHeader.data() + 36); }
-    std::uint16_t AudioFormatTag() const { return GetU16(AudioFormat.data()); }
-    std::uint32_t AudioStreamScale() const { return GetU32(AudioHeader.data() + 20); }
-    std::uint32_t AudioStreamRate() const { return GetU32(AudioHeader.data() + 24); }
+    TMainHeaderRecord Main() const { return TMainHeaderRecord::Decode(MainHeader.data()); }
+    TStreamHeaderRecord AudioStream() const { return TStreamHeaderRecord::Decode(AudioHeader.data()); }
+    TWaveFormatRecord Wave() const { return TWaveFormatRecord::Decode(AudioFormat.data()); }
+
+    std::uint32_t MicroSecPerFrame() const { return Main().dwMicroSecPerFrame; }
+    std::uint32_t TotalFrames() const { return Main().dwTotalFrames; }
+    std::uint32_t Width() const { return Main().dwWidth; }
+    std::uint32_t Height() const { return Main().dwHeight; }
+    std::uint16_t AudioFormatTag() const { return Wave().wFormatTag; }
+    std::uint32_t AudioStreamScale() const { return AudioStream().dwScale; }
+    std::uint32_t AudioStreamRate() const { return AudioStream().dwRate; }
     long double Fps() const;
     long double Duration() const;
 };
@@ -80,7 +84,7 @@ public:
     // Every few thousand chunks of the search for the movi list; false breaks the walk.
     virtual bool SearchStep() { return true; }
     // entry is the block just appended to its list; the frame mode wants a line for it.
-    virtual void AddFrameLine(const TIndexBlock& entry, bool video) = 0;
+    virtual void AddFrameLine(const IndexEntry& entry, bool video) = 0;
     virtual void WalkEnded() = 0;
 };
 

@@ -1,5 +1,6 @@
 // The chunk tree: type codes, records, the walk's odd cases and the write primitives.
 #include "common/TextHelpers.h"
+#include "engine/MediaNames.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace zendra::test {
@@ -131,7 +132,7 @@ TEST_F(ChunkTree, AudioFormatHoldsAtMost128Bytes)
     const auto& buffer = movie->AudioFormat->Buffer;
     EXPECT_TRUE(std::equal(wave.begin(), wave.end(), buffer.begin()));
     EXPECT_TRUE(std::all_of(buffer.begin() + 18, buffer.end(), [](std::uint8_t b) { return b == 0; }));
-    EXPECT_EQ("22050, 8  bits Mono", AudioFormatText(buffer.data()));
+    EXPECT_EQ("22050, 8  bits Mono", AudioFormatText(TWaveFormatRecord::Decode(buffer.data())));
 
     TAviBuilder longFormat;
     longFormat.Video().Audio().Interleaved(2, 1);
@@ -163,6 +164,77 @@ TEST(IndexEntries, VideoAndKeyAreToldByIdAndFlag)
     EXPECT_EQ(e.Length, back.Length);
     EXPECT_EQ('0', bytes[0]);
     EXPECT_EQ('b', bytes[3]);
+}
+
+TEST(RecordLayouts, HeaderFieldsSitWhereTheFormatPutsThem)
+{
+    std::uint8_t bytes[TOpenDmlHeaderRecord::kSize] = {};
+    TMainHeaderRecord main;
+    main.dwTotalFrames = 0x11223344;
+    main.dwHeight = 576;
+    main.Encode(bytes);
+    EXPECT_EQ(0x11223344u, GetU32(bytes + 16));
+    EXPECT_EQ(576u, GetU32(bytes + 36));
+    EXPECT_EQ(576u, TMainHeaderRecord::Decode(bytes).dwHeight);
+
+    TStreamHeaderRecord stream;
+    stream.wLanguage = 9;
+    stream.dwLength = 1500;
+    stream.dwSampleSize = 4;
+    stream.Encode(bytes);
+    EXPECT_EQ(9, GetU16(bytes + 14));
+    EXPECT_EQ(1500u, GetU32(bytes + 32));
+    EXPECT_EQ(4u, GetU32(bytes + 44));
+
+    TWaveFormatRecord wave;
+    wave.nSamplesPerSec = 44100;
+    wave.wBitsPerSample = 16;
+    wave.cbSize = 12;
+    wave.Encode(bytes);
+    EXPECT_EQ(44100u, GetU32(bytes + 4));
+    EXPECT_EQ(16, GetU16(bytes + 14));
+    EXPECT_EQ(12, TWaveFormatRecord::Decode(bytes).cbSize);
+
+    // The OpenDML header is written whole: the frame count, then zeros.
+    std::fill(std::begin(bytes), std::end(bytes), std::uint8_t{0xEE});
+    TOpenDmlHeaderRecord dml;
+    dml.dwTotalFrames = 250000;
+    dml.Encode(bytes);
+    EXPECT_EQ(250000u, GetU32(bytes));
+    EXPECT_TRUE(std::all_of(bytes + 4, std::end(bytes), [](std::uint8_t b) { return b == 0; }));
+    EXPECT_EQ(250000u, TOpenDmlHeaderRecord::Decode(bytes).dwTotalFrames);
+}
+
+TEST(RecordLayouts, SuperIndexHeadAndEntriesRoundTrip)
+{
+    std::uint8_t head[TSuperIndexRecord::kSize] = {};
+    TSuperIndexRecord index;
+    index.wLongsPerEntry = 4;
+    index.bIndexSubType = 0;
+    index.bIndexType = 0;
+    index.nEntriesInUse = 3;
+    index.dwChunkId = MakeFourCC('0', '0', 'd', 'c');
+    index.Encode(head);
+    EXPECT_EQ(4, GetU16(head));
+    EXPECT_EQ(3u, GetU32(head + 4));
+    EXPECT_EQ('d', head[10]);
+    const TSuperIndexRecord back = TSuperIndexRecord::Decode(head);
+    EXPECT_EQ(index.nEntriesInUse, back.nEntriesInUse);
+    EXPECT_EQ(index.dwChunkId, back.dwChunkId);
+
+    // An index chunk beyond 4 GiB keeps all 64 bits of its position.
+    std::uint8_t bytes[TSuperIndexEntry::kSize] = {};
+    TSuperIndexEntry entry;
+    entry.qwOffset = 0x1'2345'6789ULL;
+    entry.dwSize = 0x4018;
+    entry.dwDuration = 1024;
+    entry.Encode(bytes);
+    EXPECT_EQ(0x1'2345'6789ULL, GetU64(bytes));
+    EXPECT_EQ(0x4018u, GetU32(bytes + 8));
+    EXPECT_EQ(1024u, GetU32(bytes + 12));
+    const TSuperIndexEntry read = TSuperIndexEntry::Decode(bytes);
+    EXPECT_EQ(entry.qwOffset, read.qwOffset);
+    EXPECT_EQ(entry.dwDuration, read.dwDuration);
 }
 
 TEST(PartRecordLayout, FieldsSitAtTheirOffsets)

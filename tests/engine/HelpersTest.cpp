@@ -10,6 +10,7 @@
 #include "common/FileHelpers.h"
 #include "common/TextHelpers.h"
 #include "engine/AviRecords.h"
+#include "engine/MediaNames.h"
 #include "engine/Zendra.h"
 #include "tests/testkit/AviBuilder.h"
 #include "tests/testkit/Samples.h"
@@ -87,7 +88,7 @@ std::string AudioText(std::uint32_t rate, std::uint16_t bits, std::uint16_t chan
     PutU16(wave + 2, channels);
     PutU32(wave + 4, rate);
     PutU16(wave + 14, bits);
-    return AudioFormatText(wave);
+    return AudioFormatText(TWaveFormatRecord::Decode(wave));
 }
 
 TEST(AudioFormat, RateBitsAndChannels)

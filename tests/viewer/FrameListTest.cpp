@@ -12,14 +12,9 @@
 namespace zendra::test {
 namespace {
 
-TIndexBlock Entry(const char* id, std::uint32_t flags, std::uint32_t offset, std::uint32_t length)
+IndexEntry Entry(const char* id, std::uint32_t flags, std::uint32_t offset, std::uint32_t length)
 {
-    TIndexBlock e;
-    std::copy(id, id + 4, e.ChunkId.begin());
-    e.Flags = flags;
-    e.Offset = offset;
-    e.Length = length;
-    return e;
+    return {MakeFourCC(id[0], id[1], id[2], id[3]), flags, offset, length};
 }
 
 TEST(FrameLine, FixedWidthColumns)
@@ -40,7 +35,7 @@ TEST(FrameLine, FixedWidthColumns)
 
 TEST(FrameLine, ModesChooseTheEntries)
 {
-    const TIndexBlock key = Entry("00dc", 0x10, 0, 1), delta = Entry("00dc", 0, 0, 1), audio = Entry("01wb", 0x10, 0, 1),
+    const IndexEntry key = Entry("00dc", 0x10, 0, 1), delta = Entry("00dc", 0, 0, 1), audio = Entry("01wb", 0x10, 0, 1),
                       other = Entry("ix00", 0x10, 0, 1);
     const bool expected[4][4] = {// key, delta, audio, other
                                  {true, true, true, false},

@@ -117,7 +117,7 @@ TEST_F(LargeFileTest, TwoMillionIndexEntriesStayWithinTheirMemoryBound)
 
     ASSERT_EQ(static_cast<int>(kEntries), Lines()->rowCount());
     const TStructState& state = FForm.State();
-    const TIndexBlock& last = *state.VideoEntries[kEntries - 1];
+    const IndexEntry& last = *state.VideoEntries[kEntries - 1];
     const std::string lastLine = FrameLineText(
         last, kEntries - 1, true, ChunkPosition(last, state.Records.RelativeIndex, state.Records.MovieDataPosition));
     EXPECT_EQ(lastLine, Lines()->index(kEntries - 1, 0).data().toString().toStdString());

@@ -171,7 +171,7 @@ TEST_F(RawDataGridTest, ScrollBarReachesTheLastByteOfTheChunk)
     for (int line : {1, 2}) {  // 255 and 300 data bytes
         SCOPED_TRACE(line);
         SelectLine(line);
-        const TIndexBlock& entry = *state.VideoEntries[static_cast<std::size_t>(line)];
+        const IndexEntry& entry = *state.VideoEntries[static_cast<std::size_t>(line)];
         FChunk = ChunkPosition(entry, state.Records.RelativeIndex, state.Records.MovieDataPosition);
         const std::uint32_t lastByte = FChunk + 8 + entry.Length - 1;
         EXPECT_EQ(static_cast<int>(((FChunk & 0xFF) + 8 + entry.Length - 1) / 256), FScroll->maximum());

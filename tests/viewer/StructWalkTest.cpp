@@ -119,7 +119,7 @@ TEST_F(StructWalkTest, FirstEntryDecidesWhetherOffsetsAreRelative)
             const std::uint32_t at =
                 ChunkPosition(entry, run.State.Records.RelativeIndex, run.State.Records.MovieDataPosition);
             ASSERT_LT(at + 4, bytes.size());
-            EXPECT_EQ(0, std::memcmp(&bytes[at], entry.ChunkId.data(), 4));
+            EXPECT_EQ(entry.ChunkId, GetU32(&bytes[at]));
         }
     }
 }

@@ -26,7 +26,7 @@ struct TRecordedRow {
 class TRecordingSink : public IStructWalkSink {
 public:
     std::vector<TRecordedRow> Rows;
-    std::vector<std::pair<TIndexBlock, bool>> Lines;
+    std::vector<std::pair<IndexEntry, bool>> Lines;
     bool IndexStarted = false;
     bool Ended = false;
     std::uint32_t Steps = 0;
@@ -37,7 +37,7 @@ public:
     }
     void IndexWalkStarting() override { IndexStarted = true; }
     bool IndexStep(std::uint32_t, std::uint32_t) override { return ++Steps > 0; }
-    void AddFrameLine(const TIndexBlock& entry, bool video) override { Lines.emplace_back(entry, video); }
+    void AddFrameLine(const IndexEntry& entry, bool video) override { Lines.emplace_back(entry, video); }
     void WalkEnded() override { Ended = true; }
 
     const TRecordedRow* Find(THeaderList list, const std::string& name) const;

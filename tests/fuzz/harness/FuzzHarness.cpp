@@ -292,7 +292,7 @@ public:
         IndexPercentText(i, count);
         return true;
     }
-    void AddFrameLine(const TIndexBlock& entry, bool video) override
+    void AddFrameLine(const IndexEntry& entry, bool video) override
     {
         const TStructRecords& r = FState.Records;
         FrameLineText(entry, FLines++, video, ChunkPosition(entry, r.RelativeIndex, r.MovieDataPosition));
@@ -455,7 +455,7 @@ int ViewerWalk(const std::uint8_t* data, std::size_t size)
     TCellValues cell;
     const std::size_t shown = std::min<std::size_t>(state.VideoEntries.Count(), 8);
     for (std::size_t i = 0; i < shown; ++i) {
-        const TIndexBlock& entry = *state.VideoEntries[i];
+        const IndexEntry& entry = *state.VideoEntries[i];
         const std::uint32_t at = ChunkPosition(entry, r.RelativeIndex, r.MovieDataPosition);
         ReadRawPage(path, at, entry.Length, Fold(in.I32(4), -1, 4, false), charMode, page);
         ReadCellValues(path, std::uint64_t{at} + in.U8(2), cell);

@@ -1,4 +1,4 @@
-#include "common/MediaNames.h"
+#include "engine/MediaNames.h"
 
 #include <algorithm>
 #include <utility>
@@ -50,6 +50,23 @@ std::string AudioCodecName(std::uint16_t formatTag)
     case 26481: return "Ogg Vorbis (mode3+)";
     default: return "Not in the database";
     }
+}
+
+std::string AudioFormatText(const TWaveFormatRecord& wave)
+{
+    std::string text;
+    // 11025, 22050 and 44100 are the classic rates; any other rate is named just the same.
+    if (wave.nSamplesPerSec != 0)
+        text += std::to_string(wave.nSamplesPerSec) + ", ";
+    if (wave.wBitsPerSample == 8)
+        text += "8  bits ";
+    else if (wave.wBitsPerSample == 16 || wave.wBitsPerSample == 0)
+        text += "16 bits ";
+    if (wave.nChannels == 1)
+        text += "Mono";
+    else if (wave.nChannels == 2)
+        text += "Stereo";
+    return text;
 }
 
 }  // namespace zendra
