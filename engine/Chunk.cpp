@@ -1,5 +1,7 @@
 #include "engine/Chunk.h"
 
+#include <algorithm>
+
 #include "common/TextHelpers.h"
 
 namespace zendra {
@@ -77,7 +79,7 @@ TChunk* TChunk::AddChild(std::uint8_t code)
     return FChildren.back().get();
 }
 
-bool TChunk::ReadTree()
+bool TChunk::ReadTree(std::int64_t limit)
 {
     if (!File)
         return false;
@@ -103,7 +105,8 @@ bool TChunk::ReadTree()
             return false;
         bool lastChild = false;
         std::uint8_t next[4];
-        while (File->Position() < std::int64_t{DataPosition} + Size) {
+        const std::int64_t end = std::min(std::int64_t{DataPosition} + Size, limit);
+        while (File->Position() < end) {
             const std::int64_t at = File->Position();
             if (File->Read(next, 4) != 4)
                 return lastChild;
@@ -111,7 +114,7 @@ bool TChunk::ReadTree()
             const std::uint8_t code = CodeForId(next);
             if (code == 0 || Depth >= kMaxDepth)
                 break;  // an unknown chunk ends the walk of this list
-            lastChild = AddChild(code)->ReadTree();
+            lastChild = AddChild(code)->ReadTree(end);
         }
     }
     File->Seek(EndPosition());

@@ -26,7 +26,9 @@ public:
     TChunk* Child(int i) const { return FChildren[static_cast<std::size_t>(i)].get(); }
     TChunk* AddChild(std::uint8_t code);
     // Reads id, size and children from the file position; false on a short read.
-    bool ReadTree();
+    // Children start only inside this chunk and inside every list that holds it (limit),
+    // so a child sized past its parent never makes the parent walk its bytes again.
+    bool ReadTree(std::int64_t limit = INT64_MAX);
     // First record of that code in document order, depth first.
     TChunk* FindByType(std::uint8_t code);
 

@@ -1,6 +1,7 @@
 // Opening an AVI: what the engine takes from a file, and how it refuses bad ones.
 #include <filesystem>
 
+#include "engine/Chunk.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace zendra::test {
@@ -263,6 +264,45 @@ TEST_F(Opening, EmptyIndexAnswersFrameQueries)
     EXPECT_EQ(0, movie->KeyEntryForFrame(5));
     EXPECT_EQ(0, movie->EntryAfterFrame(5));
     EXPECT_EQ(0, movie->CountVideoFrames(0, 3));
+}
+
+int CountChunks(const TChunk& chunk)
+{
+    int count = 1;
+    for (int i = 0; i < chunk.ChildCount(); ++i)
+        count += CountChunks(*chunk.Child(i));
+    return count;
+}
+
+// Lists sized to end inside their own child, the child sized far past them: read as they
+// state, every pair made the lists around it walk the child's bytes again, doubling the work
+// with each level (a 10 kB file took seconds and hundreds of megabytes).
+TEST_F(Opening, ListsSizedShortOfTheirChildrenAreWalkedOnce)
+{
+    constexpr int kPairs = 15;
+    TBytes bytes;
+    const auto put = [&bytes](const std::string& text, std::uint32_t size) {
+        bytes.insert(bytes.end(), text.begin(), text.end());
+        bytes.resize(bytes.size() + 4);
+        PutU32(&bytes[bytes.size() - 4], size);
+    };
+    put("RIFF", 0);
+    bytes.insert(bytes.end(), {'A', 'V', 'I', ' '});
+    put("LIST", 0x7FFFFF00);
+    bytes.insert(bytes.end(), {'h', 'd', 'r', 'l'});
+    for (int i = 0; i < kPairs; ++i) {
+        put("LIST", 16);  // its type, then its child's header and type
+        bytes.insert(bytes.end(), {'s', 't', 'r', 'l'});
+        put("LIST", 0x7FFFFF00);
+        bytes.insert(bytes.end(), {'s', 't', 'r', 'l'});
+    }
+    put("JUNK", 0);
+    OverwriteU32(bytes, 4, static_cast<std::uint32_t>(bytes.size() - 8));
+    auto file = TBinaryFile::OpenRead(Write(bytes));
+    ASSERT_TRUE(file);
+    TChunk root(file.get(), nullptr, ctFile);
+    root.ReadTree();
+    EXPECT_LE(CountChunks(root), 2 + 2 * kPairs + 1);
 }
 
 }  // namespace
