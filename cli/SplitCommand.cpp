@@ -63,18 +63,13 @@ int RunSplit(const TArgs& args)
     {
         TZendra movie(o.Movie);
         if (!movie.IsCompressed()) {
-            std::cerr << "Video part in " << o.Movie << " is not compressed and can not be processed" << std::endl;
+            std::cerr << NotCompressedText(o.Movie) << std::endl;
             return kExitFailed;
         }
-        if (!PlanSplit(movie, o.Plan, starts)) {
-            std::cerr << o.Movie << " has no key frame to split at." << std::endl;
+        if (!PlanOrSay(movie, o.Plan, starts))
             return kExitFailed;
-        }
         entries = static_cast<std::int32_t>(movie.Index.size());
-        for (std::size_t r = 1; r <= starts.size(); ++r) {
-            const auto [start, end] = PartRange(starts, r);
-            syncLines.push_back(PartSyncLine(r, PartSync(movie, start, end)));
-        }
+        syncLines = PartSyncLines(movie, starts);
     }
     if (o.BaseName.empty())
         o.BaseName = NameWithoutExt(o.Movie);

@@ -95,13 +95,6 @@ void CheckSplitLimits(const TZendra& movie, const std::vector<std::int32_t>& sta
 
 }  // namespace
 
-std::int32_t SplitTarget(const TZendra& movie, int mode, std::int32_t partCount)
-{
-    if (mode == 3)
-        return partCount > 0 ? movie.TotalDataSize() / partCount : movie.TotalDataSize();
-    return movie.TargetPartSize(mode);
-}
-
 std::pair<std::int32_t, std::int32_t> PartRange(const std::vector<std::int32_t>& starts, std::size_t r)
 {
     const std::int32_t start = r == 1 ? 0 : starts[r - 1];

@@ -28,9 +28,6 @@ struct TSplitResult {
     std::vector<std::string> Written;  // parts completed, in order
 };
 
-// Target part size of a split mode (0 Optimal, 1 Median, 2 Smallest, 3 Custom).
-std::int32_t SplitTarget(const TZendra& movie, int mode, std::int32_t partCount);
-
 // Writes one part per plan start into folder (which ends with '/') as base + 00001.avi, ...
 // Asks before creating the folder and before deleting AVI files already in it.
 TSplitResult RunSplitParts(const std::string& movieFile, const std::vector<std::int32_t>& starts,

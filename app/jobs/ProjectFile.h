@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/jobs/SplitMode.h"
+
 namespace zendra {
 
 using TProjectBytes = std::vector<std::uint8_t>;
@@ -55,7 +57,7 @@ struct TProjectData {
     std::int32_t SplitMaxSize = 0;
 };
 
-constexpr std::int32_t kSplitBySizeMode = 4;
+constexpr std::int32_t kSplitBySizeMode = SplitModeNumber(TSplitMode::BySize);
 
 constexpr const char* kProjectMark = "kvx";
 constexpr std::int32_t kProjectVersion = 1000;

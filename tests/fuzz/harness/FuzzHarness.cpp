@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "app/jobs/JobCore.h"
+#include "app/jobs/SplitPlan.h"
 #include "app/jobs/ProjectFile.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
@@ -212,7 +213,7 @@ void RunPlanning(const TZendra& movie, const TInput& in)
         }
     }
     try {
-        CheckPlan(movie, SplitTarget(movie, 3, in.U8(13)));
+        CheckPlan(movie, SplitTarget(movie, TSplitMode::Custom, in.U8(13)));
         CheckPlan(movie, in.I32(8));
     } catch (const EZendraError&) {
     }
@@ -268,7 +269,8 @@ void SplitAndRejoin(TZendra& movie, const std::string& movieFile, const TInput& 
 {
     std::vector<std::int32_t> starts;
     std::vector<std::int32_t> accumulators;
-    if (!movie.PlanParts(starts, accumulators, SplitTarget(movie, in.U8(3) % 4, in.U8(13) % 8 + 1)))
+    const auto mode = static_cast<TSplitMode>(in.U8(3) % 4);
+    if (!movie.PlanParts(starts, accumulators, SplitTarget(movie, mode, in.U8(13) % 8 + 1)))
         return;
     if (starts.size() > 6)
         starts.resize(6);  // the last part then runs to the end: still a valid plan
