@@ -45,11 +45,6 @@ std::pair<std::int32_t, std::int32_t> ClipRange(const TZendra& movie, std::int32
 bool RunClipRange(const std::string& movieFile, std::int32_t startFrame, std::int32_t endFrame,
                   const std::string& outputName, const TJobHooks& hooks);
 
-// Sort key of a join-list row: batch identity, then the part number in eight digits.
-std::string JoinSortKey(const TPartRecord& record);
-bool JoinKeyLess(const std::string& a, const std::string& b);
-bool JoinKeyEqual(const std::string& a, const std::string& b);
-
 // Joins first with members in order; true when Join completed and was not broken off.
 bool RunJoinParts(const std::string& firstPart, const std::vector<std::string>& members,
                   const std::string& outputName, const TJobHooks& hooks);
