@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "app/jobs/JobCore.h"
+#include "app/jobs/ProgressText.h"
 #include "cli/CliArgs.h"
 #include "cli/SplitPlan.h"
 #include "cli/InputFile.h"
@@ -93,7 +94,10 @@ int RunSplit(const TArgs& args)
             std::cerr << "  " << syncLines[written] << std::endl;
         ++written;
     };
-    hooks.Progress = [&](std::int32_t done, std::int32_t) { progress.Show(done + base, maximum); };
+    hooks.Progress = [&](std::int32_t done, std::int32_t total) {
+        const TJobProgress whole = WholeJobProgress(TJobKind::Split, done, total, base, maximum);
+        progress.Show(whole.Done, whole.Total);
+    };
     const TSplitResult result = RunSplitParts(o.Movie, starts, entries, o.Folder, o.BaseName, hooks);
     progress.Finish();
     return result.Finished ? kExitOk : kExitFailed;
