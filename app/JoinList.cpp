@@ -10,13 +10,11 @@
 #include <QStackedWidget>
 #include <QTreeWidget>
 
-#include <algorithm>
-
 #include "app/CombiSort.h"
 #include "app/jobs/JobCore.h"
+#include "app/jobs/JoinMembers.h"
 #include "common/FileHelpers.h"
 #include "common/TextHelpers.h"
-#include "engine/Zendra.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 
@@ -58,10 +56,10 @@ void FitJoinColumns(QTreeWidget& list)
 
 void CheckJoinOrigin(const QTreeWidget& list, QLabel& warning)
 {
-    warning.setVisible(false);
-    for (int i = 1; i < list.topLevelItemCount(); ++i)
-        if (list.topLevelItem(i)->text(jcBatchIdentity) != list.topLevelItem(0)->text(jcBatchIdentity))
-            warning.setVisible(true);
+    std::vector<std::string> batches;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        batches.push_back(list.topLevelItem(i)->text(jcBatchIdentity).toStdString());
+    warning.setVisible(MixedOrigins(batches));
 }
 
 namespace {
@@ -79,13 +77,13 @@ struct TJoinEntry {
 // The file's part record and playing time; nothing when it is no part of a split run.
 std::unique_ptr<TCombiSort> ReadPart(const QString& path)
 {
-    TZendra engine(path.toStdString());
-    if (engine.FrameRate == 0 || !engine.IsPart)
+    const auto member = ReadJoinMember(path.toStdString());
+    if (!member)
         return {};
     auto record = std::make_unique<TCombiSort>();
     record->FilePath = path;
-    record->Info = engine.PartRecord;
-    record->PlayTime = engine.FrameCount / engine.FrameRate;
+    record->Info = member->Record;
+    record->PlayTime = member->PlayTime;
     return record;
 }
 
@@ -115,12 +113,6 @@ void SetRowTexts(QTreeWidgetItem& row, const TCombiSort& record)
     row.setText(jcDuration, QString::fromStdString(SecondsToTimeText(record.PlayTime)));
     row.setText(jcBatchIdentity, QString::fromStdString(record.Info.BatchIdentity()));
     row.setText(jcLocation, record.FilePath);
-}
-
-bool HasKey(const std::vector<TJoinEntry>& entries, const std::string& key)
-{
-    return std::any_of(entries.begin(), entries.end(),
-                       [&key](const TJoinEntry& entry) { return JoinKeyEqual(entry.Key, key); });
 }
 
 QString TotalText(const std::vector<TJoinEntry>& entries)
@@ -202,7 +194,7 @@ bool TForm1::SelectJoinFiles(bool add)
             continue;
         entry.Key = JoinSortKey(entry.Fresh->Info);
         // The same part of the same run is listed already, or was picked twice.
-        if (HasKey(entries, entry.Key))
+        if (ListsPart(entries, entry.Key))
             continue;
         entries.push_back(std::move(entry));
     }
@@ -211,8 +203,7 @@ bool TForm1::SelectJoinFiles(bool add)
         return false;
     }
     const std::size_t notTaken = picked.size() + listed - entries.size();
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const TJoinEntry& a, const TJoinEntry& b) { return JoinKeyLess(a.Key, b.Key); });
+    SortForJoin(entries);
 
     if (add) {
         while (lvCombine->topLevelItemCount() > 0)
@@ -289,7 +280,7 @@ void TForm1::SpeedButton1Click()
 bool TForm1::RunJoin()
 {
     if (lvCombine->topLevelItemCount() < 2) {
-        ShowMessage("At least two files needed to be joined");
+        ShowMessage(kTooFewToJoinText);
         return false;
     }
     OutFileDlg.FileName = eJoinFilename->text();

@@ -59,8 +59,6 @@ public:
 
     enum TTab { SplitTab = 0, RejoinTab = 1, ClipTab = 2 };
     enum TPage { DefaultPage = 0, WorkingPage = 1, WaitPage = 2 };
-    // Items of cbMode; project files store the item's number.
-    enum TSplitMode { OptimalMode = 0, MedianMode = 1, SmallestMode = 2, CustomMode = 3, SizeMode = 4 };
 
     // --- operations of the window
     bool OpenMovie();

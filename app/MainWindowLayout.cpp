@@ -31,6 +31,7 @@
 
 #include "app/KeyFrameStrip.h"
 #include "app/SpinEdit.h"
+#include "app/jobs/JoinMembers.h"
 #include "platform/WMPlayer.h"
 
 namespace zendra {
@@ -326,10 +327,7 @@ void TForm1::CreateRejoinTab()
     }
     buttons->addStretch(1);
 
-    lbCombiWarning = Named(new QLabel(QStringLiteral("You are about to combine files from different origin. Remove "
-                                                     "the ones with different Group ID first before start joining."),
-                                      TabSheet2),
-                           "lbCombiWarning");
+    lbCombiWarning = Named(new QLabel(QString::fromLatin1(kMixedOriginText), TabSheet2), "lbCombiWarning");
     lbCombiWarning->setWordWrap(true);
     SetTextColour(lbCombiWarning, Qt::red);
     lbCombiWarning->setVisible(false);

@@ -24,6 +24,7 @@
 #include "app/KeyFrameStrip.h"
 #include "app/KeyFrames.h"
 #include "app/SpinEdit.h"
+#include "app/jobs/JobCore.h"
 #include "common/FileHelpers.h"
 #include "common/ShellDirDialog.h"
 #include "common/TextHelpers.h"
@@ -344,11 +345,7 @@ void TForm1::UpdateOutputFolder()
 
 QString TForm1::NextFreeFolder(const QString& prefix) const
 {
-    for (std::int32_t n = 1;; ++n) {
-        const QString candidate = prefix + QString::fromStdString(IntToZeroPadded(n, 3));
-        if (!DirectoryExists(candidate.toStdString()))
-            return candidate;
-    }
+    return QString::fromStdString(zendra::NextFreeFolder(prefix.toStdString()));
 }
 
 QString DefaultOutputBase(const QString& programFolder)

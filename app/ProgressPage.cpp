@@ -139,25 +139,16 @@ void TForm1::ShowDefaultPage()
 
 void TForm1::ShowProgress(std::int32_t done, std::int32_t total)
 {
-    switch (ActiveTab()) {
-    case SplitTab:
-        total = ProgressBar1->maximum();
-        done += ProgressBase;
-        break;
-    case RejoinTab:
-        if (ProgressBar1->maximum() != total)
-            ProgressBar1->setMaximum(total);
-        done += ProgressBase;
-        break;
-    case ClipTab:
-        if (ProgressBar1->maximum() != total)
-            ProgressBar1->setMaximum(total);
-        break;
-    }
-    ProgressBar1->setValue(done);
+    const TJobKind kind = ActiveTab() == SplitTab ? TJobKind::Split
+                          : ActiveTab() == RejoinTab ? TJobKind::Join
+                                                     : TJobKind::Clip;
+    const TJobProgress whole = WholeJobProgress(kind, done, total, ProgressBase, ProgressBar1->maximum());
+    if (ProgressBar1->maximum() != whole.Total)
+        ProgressBar1->setMaximum(whole.Total);
+    ProgressBar1->setValue(whole.Done);
     // The steady clock, not the time of day: a job across midnight still gets a sound estimate.
     const double elapsed = JobClock.isValid() ? JobClock.elapsed() / kMsPerDay : 0;
-    if (const auto text = EstimateText(done, total, elapsed))
+    if (const auto text = EstimateText(whole.Done, whole.Total, elapsed))
         lbProgress->setText(QString::fromStdString(*text));
 }
 

@@ -161,18 +161,22 @@ bool TForm1::LoadProjectFile()
     if (!file.open(QIODevice::ReadOnly))
         throw EZendraError(S("Cannot open file " + name));
     const QByteArray data = file.readAll();
-    TProjectReader reader(TProjectBytes(data.begin(), data.end()));
-
-    if (reader.ReadText() != kProjectMark)
+    // What was read before a failure stays applied, in the file's order; the failure is
+    // raised where the value that broke would have been applied.
+    const TProjectLoad load = DecodeProject(TProjectBytes(data.begin(), data.end()));
+    const TProjectData& project = load.Data;
+    load.ThrowUnless(TProjectField::Mark);
+    if (!load.Marked)
         return false;
-    reader.ReadInteger();  // the format version
-    FileOpenDlg.FileName = Q(reader.ReadText());
-    OutFileDlg.FileName = Q(reader.ReadText());
-    eJoinFilename->setText(Q(reader.ReadText()));
-    const std::int32_t clipStart = reader.ReadInteger();
-    const std::int32_t clipEnd = reader.ReadInteger();
-    const QString splitFolder = Q(reader.ReadText());
-    const QString baseName = Q(reader.ReadText());
+    load.ThrowUnless(TProjectField::MovieFile);
+    FileOpenDlg.FileName = Q(project.MovieFile);
+    load.ThrowUnless(TProjectField::JoinOutputFile);
+    OutFileDlg.FileName = Q(project.JoinOutputFile);
+    load.ThrowUnless(TProjectField::JoinFileName);
+    eJoinFilename->setText(Q(project.JoinFileName));
+    load.ThrowUnless(TProjectField::SplitBaseName);
+    const QString splitFolder = Q(project.SplitFolder);
+    const QString baseName = Q(project.SplitBaseName);
     eSplitOutDir->setText(splitFolder);
     eSplitFilename->setText(baseName);
     SaveProjDlg.FileName = name;
@@ -187,10 +191,7 @@ bool TForm1::LoadProjectFile()
         UpdateOutputFolder();
     }
 
-    const std::int32_t mode = reader.ReadInteger();
-    if (mode < 0 || mode >= cbMode->count())
-        throw EZendraError("Invalid property value");
-    const std::int32_t parts = reader.ReadInteger();
+    load.ThrowUnless(TProjectField::PartCount);
     {
         // The stored count belongs to the stored mode: writing it must not switch to "Custom".
         ModeChanging = true;
@@ -198,36 +199,28 @@ bool TForm1::LoadProjectFile()
             bool& flag;
             ~TRestore() { flag = false; }
         } restore{ModeChanging};
-        seSplitMax->SetValue(parts);
+        seSplitMax->SetValue(project.PartCount);
     }
-    cbMode->setCurrentIndex(mode);
-    ClipStartFrame = clipStart;
-    ClipEndFrame = clipEnd;
+    cbMode->setCurrentIndex(project.SplitMode);
+    ClipStartFrame = project.ClipStart;
+    ClipEndFrame = project.ClipEnd;
     UpdateControls();
 
     ClearJoinList();
-    const std::int32_t columns = reader.ReadInteger();
-    const std::int32_t rows = reader.ReadInteger();
-    if (columns < 1 || rows < 0)
-        throw EZendraError("Invalid property value");
+    load.ThrowUnless(TProjectField::RowCount);
     double seconds = 0;
-    for (std::int32_t r = 0; r < rows; ++r) {
+    for (const std::vector<std::string>& texts : project.Rows) {
         auto* row = new TCombiItem;
         lvCombine->addTopLevelItem(row);
-        for (std::int32_t c = 0; c < columns; ++c) {
-            const QString text = Q(reader.ReadText());
-            if (c < jcColumnCount)
-                row->setText(c, text);
-        }
+        for (std::size_t c = 0; c < texts.size() && c < jcColumnCount; ++c)
+            row->setText(static_cast<int>(c), Q(texts[c]));
         seconds += static_cast<double>(SecondsOfTimeText(row->text(jcDuration)));
     }
-    if (!reader.AtEnd()) {
+    load.ThrowUnless(TProjectField::SplitMaxSize);
+    if (load.HasSplitMaxSize) {
         // The limit of mode "By size": it belongs to the stored mode, so no mode change here.
-        const std::int32_t bytes = reader.ReadInteger();
-        if (bytes <= 0)
-            throw EZendraError("Invalid property value");
         const QSignalBlocker quiet(seSplitSize);
-        seSplitSize->setValue(bytes / (1024.0 * 1024.0));
+        seSplitSize->setValue(project.SplitMaxSize / (1024.0 * 1024.0));
     }
     // The list's total and warning describe the restored rows, not those of before.
     JoinTotalText = JoinTotalOf(seconds);

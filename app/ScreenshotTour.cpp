@@ -12,6 +12,7 @@
 
 #include "app/JobsTour.h"
 #include "app/MainWindow.h"
+#include "app/jobs/SplitMode.h"
 #include "common/AboutForm.h"
 
 namespace zendra {
@@ -65,7 +66,7 @@ void PhotographSizeMode(TForm1& form, const QString& folder)
     form.seSplitSize->setValue(0.25);
     Settle(300);
     Save(form, folder, "main-split-size");
-    form.cbMode->setCurrentIndex(TForm1::OptimalMode);
+    form.cbMode->setCurrentIndex(SplitModeNumber(TSplitMode::Optimal));
     form.cbModeChange();
 }
 

@@ -9,7 +9,7 @@
 #include <QLineEdit>
 
 #include "app/SpinEdit.h"
-#include "app/jobs/JobCore.h"
+#include "app/jobs/SplitPlan.h"
 #include "engine/Zendra.h"
 #include "platform/Platform.h"
 
@@ -38,7 +38,8 @@ private:
     bool& FFlag;
 };
 
-constexpr int kCustomMode = 3;
+constexpr int kCustomItem = SplitModeNumber(TSplitMode::Custom);
+constexpr int kSizeItem = SplitModeNumber(TSplitMode::BySize);
 
 }  // namespace
 
@@ -46,12 +47,12 @@ bool TForm1::PrepareSplitModes(const QString& name)
 {
     TZendra movie(name.toStdString());
     if (!movie.IsCompressed()) {
-        ShowMessage(("Video part in " + name + " is not compressed and can not be processed").toStdString());
+        ShowMessage(NotCompressedText(name.toStdString()));
         return false;
     }
-    for (int mode = 0; mode < 3; ++mode)
-        cbMode->setItemData(mode, movie.TargetPartSize(mode));
-    seSplitMax->MaxValue = movie.PartCount(2);
+    for (const TSplitMode mode : {TSplitMode::Optimal, TSplitMode::Median, TSplitMode::Smallest})
+        cbMode->setItemData(SplitModeNumber(mode), movie.TargetPartSize(SplitModeNumber(mode)));
+    seSplitMax->MaxValue = movie.PartCount(SplitModeNumber(TSplitMode::Smallest));
     cbMode->setCurrentIndex(0);
     cbModeChange();
     return true;
@@ -60,9 +61,9 @@ bool TForm1::PrepareSplitModes(const QString& name)
 void TForm1::cbModeChange()
 {
     const int mode = cbMode->currentIndex();
-    if (mode == kCustomMode)
+    if (mode == kCustomItem)
         return;
-    if (mode == SizeMode) {
+    if (mode == kSizeItem) {
         ShowSizeModeCount();
         return;
     }
@@ -85,7 +86,7 @@ void TForm1::seSplitMaxChange()
         UpdateControls();
     if (!ModeChanging) {
         const QSignalBlocker quiet(cbMode);
-        cbMode->setCurrentIndex(kCustomMode);
+        cbMode->setCurrentIndex(kCustomItem);
     }
 }
 
@@ -114,7 +115,7 @@ void TForm1::seSplitSizeChange()
         return;
     // A size of its own picks the size mode, as a count of its own picks "Custom".
     const QSignalBlocker quiet(cbMode);
-    cbMode->setCurrentIndex(SizeMode);
+    cbMode->setCurrentIndex(kSizeItem);
     ShowSizeModeCount();
 }
 
@@ -124,7 +125,7 @@ void TForm1::ShowSizeModeCount()
     const TZendra movie(FileOpenDlg.FileName.toStdString());
     std::vector<std::int32_t> starts;
     try {
-        if (!movie.PlanPartsBySize(starts, SplitSizeBytes()))
+        if (!PlanSplit(movie, {TSplitMode::BySize, 0, SplitSizeBytes()}, starts))
             return;
     } catch (const EZendraError& refused) {
         // Start shows the refusal; until then the field says it in red.
@@ -144,10 +145,8 @@ std::uint64_t TForm1::SplitSizeBytes() const
 
 bool TForm1::PlanSelectedMode(const TZendra& movie, std::vector<std::int32_t>& starts) const
 {
-    if (cbMode->currentIndex() == SizeMode)
-        return movie.PlanPartsBySize(starts, SplitSizeBytes());
-    std::vector<std::int32_t> accumulators;
-    return movie.PlanParts(starts, accumulators, SplitTarget(movie, cbMode->currentIndex(), seSplitMax->Value()));
+    const TSplitRequest request{static_cast<TSplitMode>(cbMode->currentIndex()), seSplitMax->Value(), SplitSizeBytes()};
+    return PlanSplit(movie, request, starts);
 }
 
 }  // namespace zendra

@@ -207,14 +207,10 @@ int PrintParts(const TZendra& movie, const TPlanOptions& plan)
         return kExitOk;
     }
     std::vector<std::int32_t> starts;
-    if (!PlanSplit(movie, plan, starts)) {
-        std::cerr << movie.MovieFile << " has no key frame to split at." << std::endl;
+    if (!PlanOrSay(movie, plan, starts))
         return kExitFailed;
-    }
-    for (std::size_t r = 1; r <= starts.size(); ++r) {
-        const auto [start, end] = PartRange(starts, r);
-        std::cout << PartSyncLine(r, PartSync(movie, start, end)) << "\n";
-    }
+    for (const std::string& line : PartSyncLines(movie, starts))
+        std::cout << line << "\n";
     return kExitOk;
 }
 

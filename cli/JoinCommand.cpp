@@ -1,8 +1,8 @@
 // zendra-cli join: the join job on the command line, with the join list's checks.
-#include <algorithm>
 #include <iostream>
 
 #include "app/jobs/JobCore.h"
+#include "app/jobs/JoinMembers.h"
 #include "cli/CliArgs.h"
 #include "cli/InputFile.h"
 #include "common/FileHelpers.h"
@@ -41,7 +41,7 @@ int RunJoin(const TArgs& args)
     if (output.empty())
         return UsageError("join: name the output with -o");
     if (paths.size() < 2) {
-        std::cerr << "At least two files needed to be joined" << std::endl;
+        std::cerr << kTooFewToJoinText << std::endl;
         return kExitFailed;
     }
 
@@ -51,32 +51,26 @@ int RunJoin(const TArgs& args)
     std::vector<TMember> members;
     std::vector<std::string> refused;
     for (const std::string& path : paths) {
-        TZendra part(path);
-        if (part.FrameRate == 0 || !part.IsPart) {
+        if (auto member = ReadJoinMember(path))
+            members.push_back({member->Path, JoinSortKey(member->Record), member->Record.BatchIdentity()});
+        else
             refused.push_back(path);
-            continue;
-        }
-        members.push_back({path, JoinSortKey(part.PartRecord), part.PartRecord.BatchIdentity()});
     }
     if (!refused.empty()) {
         for (const std::string& path : refused)
             std::cerr << path << " is not a part written by a split." << std::endl;
         return kExitFailed;
     }
-    std::stable_sort(members.begin(), members.end(),
-                     [](const TMember& a, const TMember& b) { return JoinKeyLess(a.Key, b.Key); });
-    for (std::size_t i = 1; i < members.size(); ++i)
-        if (JoinKeyEqual(members[i].Key, members[i - 1].Key)) {
-            std::cerr << members[i].Path << " is the same part as " << members[i - 1].Path << "." << std::endl;
-            return kExitFailed;
-        }
-    const bool mixed = std::any_of(members.begin(), members.end(),
-                                   [&](const TMember& m) { return m.Batch != members.front().Batch; });
-    if (mixed && !force) {
-        std::cerr << "You are about to combine files from different origin. Remove the ones with different Group ID "
-                     "first before start joining."
-                  << std::endl
-                  << "(use --force to join them all the same)" << std::endl;
+    SortForJoin(members);
+    if (const std::size_t i = FirstRepeatedPart(members); i < members.size()) {
+        std::cerr << members[i].Path << " is the same part as " << members[i - 1].Path << "." << std::endl;
+        return kExitFailed;
+    }
+    std::vector<std::string> batches;
+    for (const TMember& member : members)
+        batches.push_back(member.Batch);
+    if (MixedOrigins(batches) && !force) {
+        std::cerr << kMixedOriginText << std::endl << "(use --force to join them all the same)" << std::endl;
         return kExitFailed;
     }
 

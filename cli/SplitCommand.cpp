@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "app/jobs/JobCore.h"
+#include "app/jobs/ProgressText.h"
 #include "cli/CliArgs.h"
 #include "cli/SplitPlan.h"
 #include "cli/InputFile.h"
@@ -63,18 +64,13 @@ int RunSplit(const TArgs& args)
     {
         TZendra movie(o.Movie);
         if (!movie.IsCompressed()) {
-            std::cerr << "Video part in " << o.Movie << " is not compressed and can not be processed" << std::endl;
+            std::cerr << NotCompressedText(o.Movie) << std::endl;
             return kExitFailed;
         }
-        if (!PlanSplit(movie, o.Plan, starts)) {
-            std::cerr << o.Movie << " has no key frame to split at." << std::endl;
+        if (!PlanOrSay(movie, o.Plan, starts))
             return kExitFailed;
-        }
         entries = static_cast<std::int32_t>(movie.Index.size());
-        for (std::size_t r = 1; r <= starts.size(); ++r) {
-            const auto [start, end] = PartRange(starts, r);
-            syncLines.push_back(PartSyncLine(r, PartSync(movie, start, end)));
-        }
+        syncLines = PartSyncLines(movie, starts);
     }
     if (o.BaseName.empty())
         o.BaseName = NameWithoutExt(o.Movie);
@@ -98,7 +94,10 @@ int RunSplit(const TArgs& args)
             std::cerr << "  " << syncLines[written] << std::endl;
         ++written;
     };
-    hooks.Progress = [&](std::int32_t done, std::int32_t) { progress.Show(done + base, maximum); };
+    hooks.Progress = [&](std::int32_t done, std::int32_t total) {
+        const TJobProgress whole = WholeJobProgress(TJobKind::Split, done, total, base, maximum);
+        progress.Show(whole.Done, whole.Total);
+    };
     const TSplitResult result = RunSplitParts(o.Movie, starts, entries, o.Folder, o.BaseName, hooks);
     progress.Finish();
     return result.Finished ? kExitOk : kExitFailed;

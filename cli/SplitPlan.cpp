@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 
 #include "app/jobs/JobCore.h"
 #include "cli/CliArgs.h"
@@ -11,13 +12,14 @@ namespace zendra::cli {
 
 namespace {
 
-int ParseMode(const std::string& text)
+// The modes' names on the command line, in the modes' order.
+std::optional<TSplitMode> ParseMode(const std::string& text)
 {
-    const char* names[] = {"optimal", "median", "smallest", "custom", "size"};
-    for (int mode = 0; mode < 5; ++mode)
+    const char* names[kSplitModeCount] = {"optimal", "median", "smallest", "custom", "size"};
+    for (std::int32_t mode = 0; mode < kSplitModeCount; ++mode)
         if (text == names[mode])
-            return mode;
-    return -1;
+            return static_cast<TSplitMode>(mode);
+    return std::nullopt;
 }
 
 std::string Milliseconds(double seconds, bool sign)
@@ -55,9 +57,11 @@ bool TakePlanOption(const TArgs& args, std::size_t& i, const std::string& comman
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
     if ((a == "-m" || a == "--mode") && hasValue) {
-        o.Mode = ParseMode(args[++i]);
-        if (o.Mode < 0)
+        const auto mode = ParseMode(args[++i]);
+        if (!mode)
             status = UsageError(command + ": unknown mode '" + args[i] + "'");
+        else
+            o.Mode = *mode;
     } else if ((a == "-n" || (a == "--parts" && command == "split")) && hasValue) {
         const auto n = ParseFrame(args[++i], 0);
         if (!n || args[i].back() == 's')
@@ -81,22 +85,32 @@ std::optional<int> CheckPlanOptions(const std::string& command, TPlanOptions& o)
     if (o.MaxSize > 0 && o.Parts > 0)
         return UsageError(command + ": give either -n or --max-size");
     if (o.MaxSize > 0)
-        o.Mode = kSizeMode;
+        o.Mode = TSplitMode::BySize;
     else if (o.Parts > 0)
-        o.Mode = 3;
-    if (o.Mode == kSizeMode && o.MaxSize == 0)
+        o.Mode = TSplitMode::Custom;
+    if (o.Mode == TSplitMode::BySize && o.MaxSize == 0)
         return UsageError(command + ": size mode needs --max-size SIZE");
-    if (o.Mode == 3 && o.Parts < 2)
+    if (o.Mode == TSplitMode::Custom && o.Parts < 2)
         return UsageError(command + ": custom mode needs -n with 2 parts or more");
     return std::nullopt;
 }
 
-bool PlanSplit(const TZendra& movie, const TPlanOptions& o, std::vector<std::int32_t>& starts)
+bool PlanOrSay(const TZendra& movie, const TPlanOptions& o, std::vector<std::int32_t>& starts)
 {
-    if (o.Mode == kSizeMode)
-        return movie.PlanPartsBySize(starts, o.MaxSize);
-    std::vector<std::int32_t> accumulators;
-    return movie.PlanParts(starts, accumulators, SplitTarget(movie, o.Mode, o.Parts));
+    if (PlanSplit(movie, o, starts))
+        return true;
+    std::cerr << movie.MovieFile << " has no key frame to split at." << std::endl;
+    return false;
+}
+
+std::vector<std::string> PartSyncLines(const TZendra& movie, const std::vector<std::int32_t>& starts)
+{
+    std::vector<std::string> lines;
+    for (std::size_t r = 1; r <= starts.size(); ++r) {
+        const auto [start, end] = PartRange(starts, r);
+        lines.push_back(PartSyncLine(r, PartSync(movie, start, end)));
+    }
+    return lines;
 }
 
 std::string PartSyncLine(std::size_t part, const TPartSync& sync)

@@ -6,19 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "app/jobs/SplitPlan.h"
 #include "cli/Commands.h"
 #include "engine/AvSync.h"
 #include "engine/Zendra.h"
 
 namespace zendra::cli {
 
-constexpr int kSizeMode = 4;
-
-struct TPlanOptions {
-    int Mode = 0;  // 0 optimal, 1 median, 2 smallest, 3 custom, 4 by size
-    std::int32_t Parts = 0;
-    std::uint64_t MaxSize = 0;
-};
+using TPlanOptions = TSplitRequest;
 
 // "1500000", "700M", "4G": bytes, K, M and G counting in powers of 1024.
 std::optional<std::uint64_t> ParseByteSize(const std::string& text);
@@ -30,8 +25,11 @@ bool TakePlanOption(const TArgs& args, std::size_t& i, const std::string& comman
 // The usage error of a plan that can not be made from the options, if any.
 std::optional<int> CheckPlanOptions(const std::string& command, TPlanOptions& o);
 
-// The part starts of the options' plan; false for a movie without key entries.
-bool PlanSplit(const TZendra& movie, const TPlanOptions& o, std::vector<std::int32_t>& starts);
+// The part starts of the options' plan; false, said on stderr, for a movie without key entries.
+bool PlanOrSay(const TZendra& movie, const TPlanOptions& o, std::vector<std::int32_t>& starts);
+
+// The sync line of each part of the plan.
+std::vector<std::string> PartSyncLines(const TZendra& movie, const std::vector<std::int32_t>& starts);
 
 // "Part 2: frames 13-24, first audio sample -13.1 ms from the first video frame (audio chunk 26.1 ms)".
 std::string PartSyncLine(std::size_t part, const TPartSync& sync);

@@ -1,7 +1,5 @@
 #include "app/jobs/JobCore.h"
 
-#include <algorithm>
-#include <cctype>
 #include <memory>
 
 #include "common/FileHelpers.h"
@@ -30,12 +28,6 @@ public:
 private:
     const TJobHooks& FHooks;
 };
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
 
 bool PrepareSplitFolder(const std::string& folder, const std::string& movieFile)
 {
@@ -94,13 +86,6 @@ void CheckSplitLimits(const TZendra& movie, const std::vector<std::int32_t>& sta
 }
 
 }  // namespace
-
-std::int32_t SplitTarget(const TZendra& movie, int mode, std::int32_t partCount)
-{
-    if (mode == 3)
-        return partCount > 0 ? movie.TotalDataSize() / partCount : movie.TotalDataSize();
-    return movie.TargetPartSize(mode);
-}
 
 std::pair<std::int32_t, std::int32_t> PartRange(const std::vector<std::int32_t>& starts, std::size_t r)
 {
@@ -199,21 +184,6 @@ bool RunClipRange(const std::string& movieFile, std::int32_t startFrame, std::in
     ProcessMessages();
     const auto [start, end] = ClipRange(movie, startFrame, endFrame);
     return movie.SaveToFile(outputName, start, nullptr, end) && !movie.Cancelled;
-}
-
-std::string JoinSortKey(const TPartRecord& record)
-{
-    return record.BatchIdentity() + IntToZeroPadded(record.PartIndex(), 8);
-}
-
-bool JoinKeyLess(const std::string& a, const std::string& b)
-{
-    return Lower(a) < Lower(b);
-}
-
-bool JoinKeyEqual(const std::string& a, const std::string& b)
-{
-    return Lower(a) == Lower(b);
 }
 
 bool RunJoinParts(const std::string& firstPart, const std::vector<std::string>& members,

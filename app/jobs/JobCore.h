@@ -28,9 +28,6 @@ struct TSplitResult {
     std::vector<std::string> Written;  // parts completed, in order
 };
 
-// Target part size of a split mode (0 Optimal, 1 Median, 2 Smallest, 3 Custom).
-std::int32_t SplitTarget(const TZendra& movie, int mode, std::int32_t partCount);
-
 // Writes one part per plan start into folder (which ends with '/') as base + 00001.avi, ...
 // Asks before creating the folder and before deleting AVI files already in it.
 TSplitResult RunSplitParts(const std::string& movieFile, const std::vector<std::int32_t>& starts,
@@ -47,11 +44,6 @@ std::pair<std::int32_t, std::int32_t> ClipRange(const TZendra& movie, std::int32
 // Writes the clip; true when the file was written and not broken off.
 bool RunClipRange(const std::string& movieFile, std::int32_t startFrame, std::int32_t endFrame,
                   const std::string& outputName, const TJobHooks& hooks);
-
-// Sort key of a join-list row: batch identity, then the part number in eight digits.
-std::string JoinSortKey(const TPartRecord& record);
-bool JoinKeyLess(const std::string& a, const std::string& b);
-bool JoinKeyEqual(const std::string& a, const std::string& b);
 
 // Joins first with members in order; true when Join completed and was not broken off.
 bool RunJoinParts(const std::string& firstPart, const std::vector<std::string>& members,

@@ -13,6 +13,17 @@ std::string Count(int n, const char* unit)
 
 }  // namespace
 
+TJobProgress WholeJobProgress(TJobKind kind, std::int32_t done, std::int32_t total, std::int32_t base,
+                              std::int32_t maximum)
+{
+    switch (kind) {
+    case TJobKind::Split: return {done + base, maximum};
+    case TJobKind::Join: return {done + base, total};
+    case TJobKind::Clip: break;
+    }
+    return {done, total};
+}
+
 std::string TimeLeftText(double days)
 {
     const TTimeOfDay t = DayFractionToTime(days);

@@ -181,4 +181,97 @@ TProjectBytes EncodeProject(const TProjectData& project)
     return w.Bytes();
 }
 
+void TProjectLoad::ThrowUnless(TProjectField field) const
+{
+    if (!Read(field))
+        throw EZendraError(Error);
+}
+
+namespace {
+
+// Reads the values in their stored order, moving Reached past each one read.
+class TValueReader {
+public:
+    TValueReader(TProjectReader& reader, TProjectLoad& load) : FReader(reader), FLoad(load) {}
+    void Text(std::string& to, TProjectField field)
+    {
+        to = FReader.ReadText();
+        Passed(field);
+    }
+    void Integer(std::int32_t& to, TProjectField field)
+    {
+        to = FReader.ReadInteger();
+        Passed(field);
+    }
+    // A value read but out of range.
+    static void Valid(bool ok)
+    {
+        if (!ok)
+            throw EZendraError("Invalid property value");
+    }
+    void Passed(TProjectField field)
+    {
+        FLoad.Reached = static_cast<TProjectField>(static_cast<int>(field) + 1);
+    }
+
+private:
+    TProjectReader& FReader;
+    TProjectLoad& FLoad;
+};
+
+void ReadProjectValues(TProjectReader& reader, TProjectLoad& load)
+{
+    TProjectData& p = load.Data;
+    TValueReader read(reader, load);
+    std::string mark;
+    read.Text(mark, TProjectField::Mark);
+    load.Marked = mark == kProjectMark;
+    if (!load.Marked)
+        return;
+    std::int32_t version = 0;  // not checked: every version reads alike
+    read.Integer(version, TProjectField::Version);
+    read.Text(p.MovieFile, TProjectField::MovieFile);
+    read.Text(p.JoinOutputFile, TProjectField::JoinOutputFile);
+    read.Text(p.JoinFileName, TProjectField::JoinFileName);
+    read.Integer(p.ClipStart, TProjectField::ClipStart);
+    read.Integer(p.ClipEnd, TProjectField::ClipEnd);
+    read.Text(p.SplitFolder, TProjectField::SplitFolder);
+    read.Text(p.SplitBaseName, TProjectField::SplitBaseName);
+    p.SplitMode = reader.ReadInteger();
+    TValueReader::Valid(p.SplitMode >= 0 && p.SplitMode < kSplitModeCount);
+    read.Passed(TProjectField::SplitMode);
+    read.Integer(p.PartCount, TProjectField::PartCount);
+    read.Integer(p.Columns, TProjectField::Columns);
+    const std::int32_t rows = reader.ReadInteger();
+    TValueReader::Valid(p.Columns >= 1 && rows >= 0);
+    read.Passed(TProjectField::RowCount);
+    for (std::int32_t r = 0; r < rows; ++r) {
+        p.Rows.emplace_back();
+        for (std::int32_t c = 0; c < p.Columns; ++c)
+            p.Rows.back().push_back(reader.ReadText());
+    }
+    read.Passed(TProjectField::Rows);
+    if (!reader.AtEnd()) {
+        // The limit of mode "By size", written only for that mode.
+        p.SplitMaxSize = reader.ReadInteger();
+        TValueReader::Valid(p.SplitMaxSize > 0);
+        load.HasSplitMaxSize = true;
+    }
+    read.Passed(TProjectField::SplitMaxSize);
+}
+
+}  // namespace
+
+TProjectLoad DecodeProject(TProjectBytes bytes)
+{
+    TProjectReader reader(std::move(bytes));
+    TProjectLoad load;
+    try {
+        ReadProjectValues(reader, load);
+    } catch (const EZendraError& error) {
+        load.Error = error.what();
+    }
+    return load;
+}
+
 }  // namespace zendra

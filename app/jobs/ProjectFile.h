@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/jobs/SplitMode.h"
+
 namespace zendra {
 
 using TProjectBytes = std::vector<std::uint8_t>;
@@ -55,11 +57,34 @@ struct TProjectData {
     std::int32_t SplitMaxSize = 0;
 };
 
-constexpr std::int32_t kSplitBySizeMode = 4;
+constexpr std::int32_t kSplitBySizeMode = SplitModeNumber(TSplitMode::BySize);
 
 constexpr const char* kProjectMark = "kvx";
 constexpr std::int32_t kProjectVersion = 1000;
 
+// The values of a project file in their stored order.
+enum class TProjectField {
+    Mark, Version, MovieFile, JoinOutputFile, JoinFileName, ClipStart, ClipEnd, SplitFolder, SplitBaseName,
+    SplitMode, PartCount, Columns, RowCount, Rows, SplitMaxSize, End
+};
+
+// What a read of a project got: every value before Reached, and the texts of the rows begun
+// (a row is listed before its texts are read, so a broken row holds those read before the
+// break). A loader applies what was read in the file's order, then raises Error.
+struct TProjectLoad {
+    TProjectData Data;
+    bool Marked = false;  // false: no project file, nothing read
+    bool HasSplitMaxSize = false;
+    TProjectField Reached = TProjectField::Mark;
+    std::string Error;  // "Invalid property value" or "Stream read error"; empty when read whole
+
+    bool Read(TProjectField field) const { return field < Reached; }
+    // Raises the read's error unless field was read.
+    void ThrowUnless(TProjectField field) const;
+};
+
 TProjectBytes EncodeProject(const TProjectData& project);
+// Reads as far as the bytes allow; raises nothing, every failure is in the answer.
+TProjectLoad DecodeProject(TProjectBytes bytes);
 
 }  // namespace zendra

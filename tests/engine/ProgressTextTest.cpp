@@ -31,5 +31,16 @@ TEST(ProgressText, EstimateWaitsInTheFirstTwentiethUntilEnoughTimePassed)
     EXPECT_FALSE(EstimateText(0, 1000, Seconds(100)));
 }
 
+TEST(ProgressText, WholeJobProgressOfEachKind)
+{
+    // A split's parts report from their own start against the whole movie's index.
+    EXPECT_EQ(WholeJobProgress(TJobKind::Split, 100, 50, 300, 900).Done, 400);
+    EXPECT_EQ(WholeJobProgress(TJobKind::Split, 100, 50, 300, 900).Total, 900);
+    EXPECT_EQ(WholeJobProgress(TJobKind::Join, 500, 600, 10, 900).Done, 510);
+    EXPECT_EQ(WholeJobProgress(TJobKind::Join, 500, 600, 10, 900).Total, 600);
+    EXPECT_EQ(WholeJobProgress(TJobKind::Clip, 500, 600, 10, 900).Done, 500);
+    EXPECT_EQ(WholeJobProgress(TJobKind::Clip, 500, 600, 10, 900).Total, 600);
+}
+
 }  // namespace
 }  // namespace zendra

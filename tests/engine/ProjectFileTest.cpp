@@ -1,6 +1,8 @@
 // The project file's value encoding, byte for byte, and hostile files.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/jobs/ProjectFile.h"
 #include "engine/AviRecords.h"
 
@@ -126,6 +128,81 @@ TEST(ProjectFile, HostileValuesFailWithTheStreamMessages)
     EXPECT_EQ(ErrorOf({2, 5}, true), "Invalid property value");
     EXPECT_EQ(ErrorOf({6, 0}, false), "Invalid property value");
     EXPECT_EQ(ErrorOf({99}, false), "Invalid property value");
+}
+
+TEST(ProjectFile, DecodeReadsBackWhatEncodeWrote)
+{
+    TProjectData p;
+    p.MovieFile = "/films/h\xC3\xBC" "bsch.avi";
+    p.JoinFileName = "/films/joined.avi";
+    p.ClipStart = 40000;
+    p.ClipEnd = -1;
+    p.SplitFolder = "/films/Output/holiday001/";
+    p.SplitBaseName = "holiday";
+    p.SplitMode = kSplitBySizeMode;
+    p.PartCount = 4;
+    p.SplitMaxSize = 734003200;
+    p.Rows = {{"a00001.avi", "00001", "0h:00m:04s:00ms", "{A}", "/x/a00001.avi"}, {"b", "", "", "", ""}};
+    const TProjectLoad load = DecodeProject(EncodeProject(p));
+    EXPECT_TRUE(load.Marked);
+    EXPECT_EQ(load.Error, "");
+    EXPECT_EQ(load.Reached, TProjectField::End);
+    EXPECT_NO_THROW(load.ThrowUnless(TProjectField::SplitMaxSize));
+    EXPECT_EQ(load.Data.MovieFile, p.MovieFile);
+    EXPECT_EQ(load.Data.JoinFileName, p.JoinFileName);
+    EXPECT_EQ(load.Data.ClipStart, 40000);
+    EXPECT_EQ(load.Data.ClipEnd, -1);
+    EXPECT_EQ(load.Data.SplitBaseName, "holiday");
+    EXPECT_EQ(load.Data.SplitMode, kSplitBySizeMode);
+    EXPECT_EQ(load.Data.PartCount, 4);
+    EXPECT_EQ(load.Data.Rows, p.Rows);
+    EXPECT_TRUE(load.HasSplitMaxSize);
+    EXPECT_EQ(load.Data.SplitMaxSize, 734003200);
+
+    p.SplitMode = 3;  // the other modes write no limit
+    EXPECT_FALSE(DecodeProject(EncodeProject(p)).HasSplitMaxSize);
+}
+
+TEST(ProjectFile, DecodeStopsAtTheBrokenValueAndKeepsWhatCameBefore)
+{
+    EXPECT_FALSE(DecodeProject({6, 3, 'k', 'v', 'y'}).Marked);
+    EXPECT_EQ(DecodeProject({6, 3, 'k', 'v', 'y'}).Error, "");
+    const TProjectLoad empty = DecodeProject({});
+    EXPECT_EQ(empty.Error, "Stream read error");
+    EXPECT_THROW(empty.ThrowUnless(TProjectField::Mark), EZendraError);
+
+    TProjectData p;
+    p.MovieFile = "/m.avi";
+    p.SplitBaseName = "m";
+    p.Rows = {{"a", "b", "c", "d", "e"}, {"f", "g", "h", "i", "j"}};
+    TProjectBytes bytes = EncodeProject(p);
+    bytes.resize(bytes.size() - 6);  // the second row's last two texts are cut off
+    const TProjectLoad cut = DecodeProject(bytes);
+    EXPECT_EQ(cut.Error, "Stream read error");
+    EXPECT_EQ(cut.Reached, TProjectField::Rows);
+    EXPECT_NO_THROW(cut.ThrowUnless(TProjectField::RowCount));
+    EXPECT_THROW(cut.ThrowUnless(TProjectField::Rows), EZendraError);
+    EXPECT_EQ(cut.Data.MovieFile, "/m.avi");
+    ASSERT_EQ(cut.Data.Rows.size(), 2u);
+    EXPECT_EQ(cut.Data.Rows[1], (std::vector<std::string>{"f", "g", "h"}));
+
+    // A mode beyond the list, no columns, a negative row count, a limit of 0.
+    for (const auto& [mode, columns, rows, limit] : {std::tuple{5, 5, 0, 1}, std::tuple{-1, 5, 0, 1},
+                                                       std::tuple{0, 0, 0, 1}, std::tuple{0, 5, -1, 1},
+                                                       std::tuple{4, 5, 0, 0}}) {
+        TProjectWriter w;
+        w.WriteText(kProjectMark);
+        w.WriteInteger(kProjectVersion);
+        for (int i = 0; i < 3; ++i)
+            w.WriteText("");
+        w.WriteInteger(0);
+        w.WriteInteger(0);
+        w.WriteText("");
+        w.WriteText("");
+        for (const std::int32_t value : {mode, 2, columns, rows, limit})
+            w.WriteInteger(value);
+        EXPECT_EQ(DecodeProject(w.Bytes()).Error, "Invalid property value") << mode << columns << rows << limit;
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/jobs/JobCore.h"
+#include "app/jobs/SplitPlan.h"
 
 namespace zendra::test {
 namespace {
@@ -29,7 +30,7 @@ protected:
     {
         TZendra movie(Movie);
         std::vector<std::int32_t> starts, accumulators;
-        EXPECT_TRUE(movie.PlanParts(starts, accumulators, SplitTarget(movie, mode, parts)));
+        EXPECT_TRUE(movie.PlanParts(starts, accumulators, SplitTarget(movie, static_cast<TSplitMode>(mode), parts)));
         const TSplitResult result = RunSplitParts(Movie, starts, static_cast<std::int32_t>(movie.Index.size()),
                                                   PathOf("run/"), "part", {});
         EXPECT_TRUE(result.Finished);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/jobs/JobCore.h"
+#include "app/jobs/SplitPlan.h"
 
 namespace zendra::test {
 namespace {
@@ -66,7 +67,7 @@ protected:
         TZendra movie(path);
         std::vector<std::int32_t> starts;
         std::vector<std::int32_t> accumulators;
-        movie.PlanParts(starts, accumulators, SplitTarget(movie, mode, 3));
+        movie.PlanParts(starts, accumulators, SplitTarget(movie, static_cast<TSplitMode>(mode), 3));
         return starts;
     }
 

@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "app/SpinEdit.h"
+#include "app/jobs/SplitMode.h"
 #include "engine/Zendra.h"
 #include "tests/gui/JobsFixture.h"
 
@@ -19,6 +20,8 @@ namespace zendra::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kSizeItem = SplitModeNumber(TSplitMode::BySize);
 
 Bytes ReadBytes(const std::string& path)
 {
@@ -56,14 +59,14 @@ TEST_F(SplitBySizeTest, TheModeComesAfterCustomAndASizePicksIt)
     EXPECT_EQ(FForm->cbMode->currentText(), "Optimal");
 
     PickSize();
-    EXPECT_EQ(FForm->cbMode->currentIndex(), TForm1::SizeMode);
+    EXPECT_EQ(FForm->cbMode->currentIndex(), kSizeItem);
     EXPECT_EQ(FForm->SplitSizeBytes(), kSmallLimit);
     EXPECT_EQ(static_cast<std::size_t>(FForm->seSplitMax->Value()), PlannedParts(kSmallLimit));
 
     // Typing a count of one's own still means "Custom".
     FForm->seSplitMax->SetText("3");
     EXPECT_EQ(FForm->cbMode->currentText(), "Custom");
-    FForm->cbMode->setCurrentIndex(TForm1::SizeMode);
+    FForm->cbMode->setCurrentIndex(kSizeItem);
     FForm->cbModeChange();
     EXPECT_EQ(static_cast<std::size_t>(FForm->seSplitMax->Value()), PlannedParts(kSmallLimit));
 }
@@ -87,7 +90,7 @@ TEST_F(SplitBySizeTest, StartWritesPartsWithinTheSize)
 TEST_F(SplitBySizeTest, ASizeBelowOneGroupIsRefusedAtStart)
 {
     PickSize(0.01);  // 10 KiB: the sample's first group alone is larger
-    EXPECT_EQ(FForm->cbMode->currentIndex(), TForm1::SizeMode);
+    EXPECT_EQ(FForm->cbMode->currentIndex(), kSizeItem);
     EXPECT_TRUE(FForm->seSplitSize->toolTip().startsWith("Can not split into parts of at most 10486 bytes"))
         << FForm->seSplitSize->toolTip().toStdString();
     const std::string folder = FForm->eSplitOutDir->text().toStdString();
@@ -123,7 +126,7 @@ TEST_F(SplitBySizeTest, ProjectFilesKeepTheModeAndTheSize)
     FForm->seSplitSize->setValue(700);
     FDialogs.FileAnswers.push_back(sized);
     ASSERT_TRUE(FForm->LoadProjectFile());
-    EXPECT_EQ(FForm->cbMode->currentIndex(), TForm1::SizeMode);
+    EXPECT_EQ(FForm->cbMode->currentIndex(), kSizeItem);
     EXPECT_EQ(FForm->SplitSizeBytes(), 512u * 1024);
 
     FDialogs.FileAnswers.push_back(custom);
