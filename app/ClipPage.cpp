@@ -10,6 +10,7 @@
 
 #include "app/KeyFrames.h"
 #include "app/jobs/JobCore.h"
+#include "common/ScopeExit.h"
 #include "common/TextHelpers.h"
 #include "engine/Zendra.h"
 #include "platform/Dialogs.h"
@@ -124,10 +125,7 @@ bool TForm1::RunClip(std::int32_t startFrame, std::int32_t endFrame)
 
     bool written = false;
     {
-        struct TJobEnd {
-            TForm1* form;
-            ~TJobEnd() { form->ShowDefaultPage(); }
-        } jobEnd{this};
+        const TScopeExit jobEnd([this] { ShowDefaultPage(); });
         ShowWorkingPage(QStringLiteral("Writing output file: ") + name);
         written = RunClipRange(FileOpenDlg.FileName.toStdString(), startFrame, ClipEndForJob(endFrame),
                                name.toStdString(), JobHooks());

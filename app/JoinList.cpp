@@ -15,6 +15,7 @@
 #include "app/CombiSort.h"
 #include "app/jobs/JobCore.h"
 #include "common/FileHelpers.h"
+#include "common/ScopeExit.h"
 #include "common/TextHelpers.h"
 #include "engine/Zendra.h"
 #include "platform/Dialogs.h"
@@ -161,10 +162,7 @@ bool TForm1::SelectJoinFiles(bool add)
     if (SplitDlg.InitialDir.isEmpty())
         SplitDlg.InitialDir = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Output"));
     lvCombine->setUpdatesEnabled(false);
-    struct TRepaint {
-        QTreeWidget* list;
-        ~TRepaint() { list->setUpdatesEnabled(true); }
-    } repaint{lvCombine};
+    const TScopeExit repaint([this] { lvCombine->setUpdatesEnabled(true); });
 
     std::vector<std::string> picked;
     for (;;) {
@@ -315,10 +313,7 @@ bool TForm1::RunJoin()
 
     bool joined = false;
     {
-        struct TJobEnd {
-            TForm1* form;
-            ~TJobEnd() { form->ShowDefaultPage(); }
-        } jobEnd{this};
+        const TScopeExit jobEnd([this] { ShowDefaultPage(); });
         ProgressBase = 0;
         ShowWorkingPage(QStringLiteral("Writing output file: ") + path);
         ProcessMessages();

@@ -29,6 +29,7 @@
 #include "common/AboutForm.h"
 #include "common/DataFiles.h"
 #include "common/FileHelpers.h"
+#include "common/ScopeExit.h"
 #include "common/Version.h"
 #include "common/WidgetHelpers.h"
 #include "engine/Zendra.h"
@@ -249,15 +250,11 @@ void TForm1::bStartClick()
     EnableChildControls(pTopPanel, false);
     Busy = true;
     // However the job ends, errors included.
-    struct TJobEnd {
-        TForm1* form;
-        ~TJobEnd()
-        {
-            form->Busy = false;
-            EnableChildControls(form->pTopPanel, true);
-            form->UpdateControls();
-        }
-    } jobEnd{this};
+    const TScopeExit jobEnd([this] {
+        Busy = false;
+        EnableChildControls(pTopPanel, true);
+        UpdateControls();
+    });
     switch (ActiveTab()) {
     case SplitTab:
         seSplitMaxExit();  // a count typed below the minimum is raised now

@@ -25,6 +25,7 @@
 #include "app/KeyFrames.h"
 #include "app/SpinEdit.h"
 #include "common/FileHelpers.h"
+#include "common/ScopeExit.h"
 #include "common/ShellDirDialog.h"
 #include "common/TextHelpers.h"
 #include "common/WidgetHelpers.h"
@@ -131,18 +132,12 @@ bool TForm1::AcceptMovie(const QString& name)
         ShowMessage(("File " + name + " does not exists").toStdString());
         return false;
     }
-    bool taken = false;
-    struct TRefusal {
-        TForm1* form;
-        const bool& taken;
-        ~TRefusal()
-        {
-            if (!taken)
-                form->ForgetMovie();  // also when the check raised an error
-        }
-    } refusal{this, taken};
-    taken = PrepareSplitModes(name);
-    return taken;
+    TScopeExit refusal([this] { ForgetMovie(); });  // also when reading or the check raised an error
+    FMovie = std::make_unique<TZendra>(name.toStdString());
+    if (!PrepareSplitModes())
+        return false;
+    refusal.Release();
+    return true;
 }
 
 void TForm1::ReadMovieLength()
@@ -166,10 +161,7 @@ bool TForm1::OpenMovie()
     if (!AcceptMovie(name))
         return false;
 
-    struct TOpening {
-        TForm1* form;
-        ~TOpening() { form->EndOpening(); }
-    } opening{this};
+    const TScopeExit opening([this] { EndOpening(); });
     BeginOpening();
     ProcessMessages();
     WMP1->SetFileName(name);
@@ -207,10 +199,7 @@ void TForm1::UpdateControls()
     if (RefreshGuard)
         return;
     RefreshGuard = true;
-    struct TGuard {
-        bool& flag;
-        ~TGuard() { flag = false; }
-    } guard{RefreshGuard};
+    const TScopeExit clearGuard([this] { RefreshGuard = false; });
 
     TrackBar1->setEnabled(MovieLoaded);
     // While a job runs the top panel stays disabled, whatever handler refreshes.

@@ -17,6 +17,7 @@
 #include "app/SpinEdit.h"
 #include "app/jobs/ProjectFile.h"
 #include "common/FileHelpers.h"
+#include "common/ScopeExit.h"
 #include "engine/AviRecords.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
@@ -194,10 +195,7 @@ bool TForm1::LoadProjectFile()
     {
         // The stored count belongs to the stored mode: writing it must not switch to "Custom".
         ModeChanging = true;
-        struct TRestore {
-            bool& flag;
-            ~TRestore() { flag = false; }
-        } restore{ModeChanging};
+        const TScopeExit restore([this] { ModeChanging = false; });
         seSplitMax->SetValue(parts);
     }
     cbMode->setCurrentIndex(mode);

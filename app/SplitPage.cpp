@@ -10,6 +10,7 @@
 
 #include "app/SpinEdit.h"
 #include "app/jobs/JobCore.h"
+#include "common/ScopeExit.h"
 #include "engine/Zendra.h"
 #include "platform/Platform.h"
 
@@ -17,26 +18,17 @@ namespace zendra {
 
 namespace {
 
-// Working a part count out reads the movie: a wait cursor meanwhile, and the count field's
-// own change handler held off until it is set.
-class TModeChanging {
-public:
-    explicit TModeChanging(bool& flag) : FFlag(flag)
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        FFlag = true;
-    }
-    ~TModeChanging()
-    {
-        FFlag = false;
+// Working a part count out walks the movie's index: a wait cursor meanwhile, and the count
+// field's own change handler held off until it is set.
+auto ModeChangingScope(bool& flag)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    flag = true;
+    return TScopeExit([&flag] {
+        flag = false;
         QApplication::restoreOverrideCursor();
-    }
-    TModeChanging(const TModeChanging&) = delete;
-    TModeChanging& operator=(const TModeChanging&) = delete;
-
-private:
-    bool& FFlag;
-};
+    });
+}
 
 constexpr int kCustomMode = 3;
 
@@ -66,9 +58,8 @@ void TForm1::cbModeChange()
         ShowSizeModeCount();
         return;
     }
-    const TModeChanging changing(ModeChanging);
-    TZendra movie(FileOpenDlg.FileName.toStdString());
-    seSplitMax->SetValue(movie.PartCount(mode));
+    const auto changing = ModeChangingScope(ModeChanging);
+    seSplitMax->SetValue(FMovie->PartCount(mode));
 }
 
 void TForm1::seSplitMaxChange()
@@ -120,8 +111,9 @@ void TForm1::seSplitSizeChange()
 
 void TForm1::ShowSizeModeCount()
 {
-    const TModeChanging changing(ModeChanging);
-    const TZendra movie(FileOpenDlg.FileName.toStdString());
+    if (!FMovie)
+        return;
+    const auto changing = ModeChangingScope(ModeChanging);
     std::vector<std::int32_t> starts;
     try {
         if (!movie.PlanPartsBySize(starts, SplitSizeBytes()))
