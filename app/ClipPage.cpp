@@ -127,7 +127,7 @@ bool TForm1::RunClip(std::int32_t startFrame, std::int32_t endFrame)
     {
         const TScopeExit jobEnd([this] { ShowDefaultPage(); });
         ShowWorkingPage(QStringLiteral("Writing output file: ") + name);
-        written = RunClipRange(FileOpenDlg.FileName.toStdString(), startFrame, ClipEndForJob(endFrame),
+        written = RunClipRange(MovieFileName.toStdString(), startFrame, ClipEndForJob(endFrame),
                                name.toStdString(), JobHooks());
     }
     if (written &&

@@ -234,13 +234,13 @@ void TForm1::Open1Click()
     }
     FileOpenDlg.Title = ActiveTab() == ClipTab ? QStringLiteral("Select movie to crop")
                                                : QStringLiteral("Select movie to split");
-    const QString folder = FileOpenDlg.FileName.isEmpty() ? FileOpenDlg.InitialDir
-                                                          : QFileInfo(FileOpenDlg.FileName).absolutePath();
+    const QString folder =
+        MovieFileName.isEmpty() ? FileOpenDlg.InitialDir : QFileInfo(MovieFileName).absolutePath();
     const QString chosen = QString::fromStdString(Dialogs().OpenFile(
         FileOpenDlg.Title.toStdString(), FileOpenDlg.Filter.toStdString(), folder.toStdString()));
     if (chosen.isEmpty())
         return;
-    FileOpenDlg.FileName = chosen;
+    MovieFileName = chosen;
     OpenMovie();
 }
 
@@ -305,7 +305,7 @@ void TForm1::Avistructure1Click()
 {
 #ifdef ZENDRA_WITH_VIEWER
     TMainStructForm viewer(this);
-    viewer.ShowStructure(FileOpenDlg.FileName);
+    viewer.ShowStructure(MovieFileName);
 #endif
 }
 

@@ -170,6 +170,8 @@ public:
     void Tools1Click() {}
 
     // --- window state
+    // The movie being worked on: the one last chosen, also when it was refused.
+    QString MovieFileName;
     bool Busy = false;
     bool ModeChanging = false;
     TZendra* CurrentEngine = nullptr;
@@ -193,7 +195,7 @@ public:
     // How long OpenMovie waits for the preview to load a movie.
     int PlayerReadyTimeoutMs = 15000;
 
-    TFileDialogState FileOpenDlg;
+    TFileDialogState FileOpenDlg;  // its file name stays empty: the window holds the movie
     TFileDialogState OutFileDlg;
     TFileDialogState SplitDlg;
     TFileDialogState SaveProjDlg;

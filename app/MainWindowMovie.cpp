@@ -155,7 +155,7 @@ bool TForm1::OpenMovie()
     MovieUsable = false;
     bStart->setEnabled(false);
     SetStatusPanel(2, {});
-    const QString name = FileOpenDlg.FileName;
+    const QString name = MovieFileName;
     if (name.isEmpty())
         return false;
     if (!AcceptMovie(name))
@@ -268,7 +268,7 @@ QString TForm1::ShortenedMovieName() const
 {
     // Besides the two panels, the size grip and the bar's spacing take their share.
     const int width = statusBar()->width() - SB1Panels[0]->width() - SB1Panels[1]->width() - 8 - 32;
-    return MinimizeName(FileOpenDlg.FileName, fontMetrics(), std::max(width, 0));
+    return MinimizeName(MovieFileName, fontMetrics(), std::max(width, 0));
 }
 
 QString TForm1::ResultText()
@@ -297,7 +297,7 @@ QString TForm1::SizeText()
 {
     if (!MovieUsable)
         return {};
-    const std::int64_t fileSize = FileSizeOf(FileOpenDlg.FileName.toStdString());
+    const std::int64_t fileSize = FileSizeOf(MovieFileName.toStdString());
     if (fileSize < 0)
         return {};  // the movie went away since it was opened
     const auto size = static_cast<std::int32_t>(fileSize);
@@ -378,7 +378,7 @@ void TForm1::HandleDroppedFiles(const QStringList& names)
     for (const QString& name : names) {
         const QFileInfo info(name);
         if (info.isFile() && info.suffix().toLower() == QStringLiteral("avi")) {
-            FileOpenDlg.FileName = name;
+            MovieFileName = name;
             OpenMovie();
             break;
         }

@@ -50,8 +50,9 @@ void TForm1::NewProject1Click()
     MovieLoaded = false;
     MovieUsable = false;
     WMP1->Stop();
-    WMP1->SetFileName({});
-    FileOpenDlg.FileName.clear();
+    WMP1->SetFileName({}, {});
+    FMovie.reset();
+    MovieFileName.clear();
     OpenProjDlg.FileName.clear();
     SaveProjDlg.FileName.clear();
     OutFileDlg.FileName.clear();
@@ -104,7 +105,7 @@ bool TForm1::SaveProjectFile()
     }
 
     TProjectData project;
-    project.MovieFile = S(FileOpenDlg.FileName);
+    project.MovieFile = S(MovieFileName);
     project.JoinOutputFile = S(OutFileDlg.FileName);
     project.JoinFileName = S(eJoinFilename->text());
     project.ClipStart = ClipStartFrame;
@@ -167,7 +168,7 @@ bool TForm1::LoadProjectFile()
     if (reader.ReadText() != kProjectMark)
         return false;
     reader.ReadInteger();  // the format version
-    FileOpenDlg.FileName = Q(reader.ReadText());
+    MovieFileName = Q(reader.ReadText());
     OutFileDlg.FileName = Q(reader.ReadText());
     eJoinFilename->setText(Q(reader.ReadText()));
     const std::int32_t clipStart = reader.ReadInteger();

@@ -15,7 +15,7 @@ namespace zendra {
 
 void TForm1::StartSplit()
 {
-    TZendra movie(FileOpenDlg.FileName.toStdString(), [this](std::int32_t done, std::int32_t total) {
+    TZendra movie(MovieFileName.toStdString(), [this](std::int32_t done, std::int32_t total) {
         ShowProgress(done, total);
     });
     std::vector<std::int32_t> starts;
