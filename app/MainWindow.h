@@ -329,7 +329,6 @@ protected:
 private:
     void CreateMenus();
     void CreatePlayMenu();
-    void ConnectPlayMenu();
     void CreateTopPanel();
     void CreatePlayButtons();
     void CreateBackground(const TPlayerFactory& makePlayer);
@@ -341,7 +340,6 @@ private:
     void CreateWaitPage();
     void CreateStatusBar();
     void CreateTimers();
-    void ConnectSignals();
     void FormCreate();
     bool FormCloseQuery() const;
     void FormResize();
@@ -350,8 +348,7 @@ private:
     QString ShortenedMovieName() const;
     void BeginOpening();
     void EndOpening();
-    // The jobs' parts of the window: their signals, hooks and shared steps.
-    void ConnectJobSignals();
+    // The jobs' parts of the window: their hooks and shared steps.
     void UpdateJobCommands();
     TJobHooks JobHooks();
     void ShowWorkingPage(const QString& writingText);
