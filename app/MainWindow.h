@@ -80,7 +80,8 @@ public:
     TTab ActiveTab() const;
 
     // --- split tab
-    bool PrepareSplitModes(const QString& name);
+    // The split check of the movie just read, and its modes' part counts.
+    bool PrepareSplitModes();
     void cbModeChange();
     void seSplitMaxChange();
     void seSplitMaxExit();
@@ -357,7 +358,6 @@ private:
     // The player panel's and Clip tab's view of the movie's index.
     bool AcceptMovie(const QString& name);
     void ReadMovieLength();
-    void TakeMovieIndex(const QString& name);
     void ForgetMovie();
     void HoldFrameShown();
     void UpdatePlayCommands();
@@ -365,8 +365,9 @@ private:
     std::int32_t ClipEndForJob(std::int32_t endFrame) const;
 
     bool FOpening = false;
-    // The loaded movie's engine, for its key frames and the clip's real start.
-    std::unique_ptr<TZendra> FMovieIndex;
+    // The movie's engine, read once when it is opened: its split modes, key frames, length
+    // and the clip's real start.
+    std::unique_ptr<TZendra> FMovie;
 };
 
 // The folder beside the program ("Output/") when it can be written, else a Zendra folder

@@ -113,18 +113,20 @@ bool TForm1::WaitForPlayer()
     clock.start();
     QEventLoop loop;
     QTimer poll;
+    const auto ready = [this] { return WMP1->ReadyState() == TReadyState::Ready; };
     connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (WMP1->ReadyState() >= 3 || WMP1->LoadFailed() || clock.elapsed() > PlayerReadyTimeoutMs)
+        if (ready() || WMP1->LoadFailed() || clock.elapsed() > PlayerReadyTimeoutMs)
             loop.quit();
     });
     poll.start(5);
-    if (WMP1->ReadyState() < 3 && !WMP1->LoadFailed())
+    if (!ready() && !WMP1->LoadFailed())
         loop.exec();
-    return WMP1->ReadyState() >= 3;
+    return ready();
 }
 
-// A movie that is gone or refused by the split check is not taken; the preview then
-// must not go on showing the one before under the new name.
+// The engine reads the movie here, once for all the window shows of it. A movie that is
+// gone or refused by the split check is not taken; the preview then must not go on
+// showing the one before under the new name.
 bool TForm1::AcceptMovie(const QString& name)
 {
     if (!QFileInfo(name).isFile()) {
@@ -164,7 +166,7 @@ bool TForm1::OpenMovie()
     const TScopeExit opening([this] { EndOpening(); });
     BeginOpening();
     ProcessMessages();
-    WMP1->SetFileName(name);
+    WMP1->SetFileName(name, IndexLength(*FMovie));
     if (!WaitForPlayer()) {
         // The preview never got ready: the movie is not taken.
         ForgetMovie();
@@ -176,7 +178,7 @@ bool TForm1::OpenMovie()
 
     ReadMovieLength();
     TrackBar1->setMaximum(TotalFrames);
-    TakeMovieIndex(name);
+    pKeyFrames->SetKeyFrames(KeyFrameNumbers(*FMovie));
     MovieLoaded = true;
     MovieUsable = FrameRate > 0;
     eSplitFilename->setText(QString::fromStdString(NameWithoutExt(name.toStdString())));
@@ -239,18 +241,12 @@ void TForm1::UpdateControls()
     SetStatusPanel(2, tab == RejoinTab ? QString() : ShortenedMovieName());
 }
 
-void TForm1::TakeMovieIndex(const QString& name)
-{
-    FMovieIndex = std::make_unique<TZendra>(name.toStdString());
-    pKeyFrames->SetKeyFrames(KeyFrameNumbers(*FMovieIndex));
-}
-
 // No movie in the preview: nothing shown, nothing to mark.
 void TForm1::ForgetMovie()
 {
     sbStop1->setChecked(true);
     WMP1->Stop();
-    WMP1->SetFileName({});
+    WMP1->SetFileName({}, {});
     MovieLoaded = false;
     MovieUsable = false;
     TotalFrames = 0;
@@ -259,7 +255,7 @@ void TForm1::ForgetMovie()
     ClipStartFrame = 0;
     ClipEndFrame = 0;
     TrackBar1->setMaximum(0);
-    FMovieIndex.reset();
+    FMovie.reset();
     pKeyFrames->SetKeyFrames({});
     UpdateControls();
 }

@@ -19,6 +19,7 @@
 #include "common/FileHelpers.h"
 #include "common/ScopeExit.h"
 #include "engine/AviRecords.h"
+#include "engine/Zendra.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 

@@ -34,11 +34,11 @@ constexpr int kCustomMode = 3;
 
 }  // namespace
 
-bool TForm1::PrepareSplitModes(const QString& name)
+bool TForm1::PrepareSplitModes()
 {
-    TZendra movie(name.toStdString());
+    const TZendra& movie = *FMovie;
     if (!movie.IsCompressed()) {
-        ShowMessage(("Video part in " + name + " is not compressed and can not be processed").toStdString());
+        ShowMessage("Video part in " + movie.MovieFile + " is not compressed and can not be processed");
         return false;
     }
     for (int mode = 0; mode < 3; ++mode)
@@ -52,7 +52,7 @@ bool TForm1::PrepareSplitModes(const QString& name)
 void TForm1::cbModeChange()
 {
     const int mode = cbMode->currentIndex();
-    if (mode == kCustomMode)
+    if (mode == kCustomMode || !FMovie)
         return;
     if (mode == SizeMode) {
         ShowSizeModeCount();
@@ -116,7 +116,7 @@ void TForm1::ShowSizeModeCount()
     const auto changing = ModeChangingScope(ModeChanging);
     std::vector<std::int32_t> starts;
     try {
-        if (!movie.PlanPartsBySize(starts, SplitSizeBytes()))
+        if (!FMovie->PlanPartsBySize(starts, SplitSizeBytes()))
             return;
     } catch (const EZendraError& refused) {
         // Start shows the refusal; until then the field says it in red.
