@@ -52,6 +52,14 @@ QAction* AddItem(QMenu* menu, const char* name, const QString& caption)
     return action;
 }
 
+// An item that runs handler of form when it is chosen.
+QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, TForm1* form, void (TForm1::*handler)())
+{
+    QAction* action = AddItem(menu, name, caption);
+    QObject::connect(action, &QAction::triggered, form, handler);
+    return action;
+}
+
 QAction* AddKey(QMenu* menu, const char* name, const QString& caption, const QKeySequence& keys)
 {
     QAction* action = AddItem(menu, name, caption);
@@ -107,44 +115,38 @@ QGroupBox* GroupBox(QWidget* parent, const char* name, const QString& caption)
 void TForm1::CreateMenus()
 {
     File1 = Named(menuBar()->addMenu(QStringLiteral("File")), "File1");
-    Open1 = AddItem(File1, "Open1", QStringLiteral("Select file(s)..."));
-    File1->addSeparator();
-    NewProject1 = AddItem(File1, "NewProject1", QStringLiteral("New Project"));
-    OpenProject1 = AddItem(File1, "OpenProject1", QStringLiteral("Open Project..."));
-    SaveProject1 = AddItem(File1, "SaveProject1", QStringLiteral("Save Project"));
-    SaveProjectas1 = AddItem(File1, "SaveProjectas1", QStringLiteral("Save Project as..."));
-    File1->addSeparator();
-    Startsplitting1 = AddItem(File1, "Startsplitting1", QStringLiteral("Start "));
-    Startsplitting1->setEnabled(false);
-    Defaultoutputdirectory1 = AddItem(File1, "Defaultoutputdirectory1", QStringLiteral("Default output directory..."));
-    File1->addSeparator();
-    Exit1 = AddItem(File1, "Exit1", QStringLiteral("Exit"));
     connect(File1, &QMenu::aboutToShow, this, &TForm1::File1Click);
-    connect(Open1, &QAction::triggered, this, &TForm1::Open1Click);
-    connect(NewProject1, &QAction::triggered, this, &TForm1::NewProject1Click);
-    connect(OpenProject1, &QAction::triggered, this, &TForm1::OpenProject1Click);
-    connect(SaveProject1, &QAction::triggered, this, &TForm1::SaveProject1Click);
-    connect(SaveProjectas1, &QAction::triggered, this, &TForm1::SaveProjectas1Click);
-    connect(Startsplitting1, &QAction::triggered, this, &TForm1::bStartClick);
-    connect(Defaultoutputdirectory1, &QAction::triggered, this, &TForm1::Defaultoutputdirectory1Click);
-    connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
+    Open1 = AddCommand(File1, "Open1", QStringLiteral("Select file(s)..."), this, &TForm1::Open1Click);
+    File1->addSeparator();
+    NewProject1 = AddCommand(File1, "NewProject1", QStringLiteral("New Project"), this, &TForm1::NewProject1Click);
+    OpenProject1 =
+        AddCommand(File1, "OpenProject1", QStringLiteral("Open Project..."), this, &TForm1::OpenProject1Click);
+    SaveProject1 = AddCommand(File1, "SaveProject1", QStringLiteral("Save Project"), this, &TForm1::SaveProject1Click);
+    SaveProjectas1 =
+        AddCommand(File1, "SaveProjectas1", QStringLiteral("Save Project as..."), this, &TForm1::SaveProjectas1Click);
+    File1->addSeparator();
+    Startsplitting1 = AddCommand(File1, "Startsplitting1", QStringLiteral("Start "), this, &TForm1::bStartClick);
+    Startsplitting1->setEnabled(false);
+    Defaultoutputdirectory1 = AddCommand(File1, "Defaultoutputdirectory1",
+                                         QStringLiteral("Default output directory..."), this,
+                                         &TForm1::Defaultoutputdirectory1Click);
+    File1->addSeparator();
+    Exit1 = AddCommand(File1, "Exit1", QStringLiteral("Exit"), this, &TForm1::Exit1Click);
 
     CreatePlayMenu();
 
     Tools1 = Named(menuBar()->addMenu(QStringLiteral("Tools")), "Tools1");
-    Binaryfilecompare1 = AddItem(Tools1, "Binaryfilecompare1", QStringLiteral("Binary file compare"));
-    Avistructure1 = AddItem(Tools1, "Avistructure1", QStringLiteral("Avi file structure"));
     connect(Tools1, &QMenu::aboutToShow, this, &TForm1::Tools1Click);
-    connect(Binaryfilecompare1, &QAction::triggered, this, &TForm1::Binaryfilecompare1Click);
-    connect(Avistructure1, &QAction::triggered, this, &TForm1::Avistructure1Click);
+    Binaryfilecompare1 = AddCommand(Tools1, "Binaryfilecompare1", QStringLiteral("Binary file compare"), this,
+                                    &TForm1::Binaryfilecompare1Click);
+    Avistructure1 =
+        AddCommand(Tools1, "Avistructure1", QStringLiteral("Avi file structure"), this, &TForm1::Avistructure1Click);
 
     Help1 = Named(menuBar()->addMenu(QStringLiteral("Help")), "Help1");
-    Helpcontents1 = AddItem(Help1, "Helpcontents1", QStringLiteral("Help contents"));
-    About1 = AddItem(Help1, "About1", QStringLiteral("About"));
-    Website1 = AddItem(Help1, "Website1", QStringLiteral("Zendra home page (README)"));
-    connect(Helpcontents1, &QAction::triggered, this, &TForm1::Helpcontents1Click);
-    connect(About1, &QAction::triggered, this, &TForm1::About1Click);
-    connect(Website1, &QAction::triggered, this, &TForm1::Website1Click);
+    Helpcontents1 =
+        AddCommand(Help1, "Helpcontents1", QStringLiteral("Help contents"), this, &TForm1::Helpcontents1Click);
+    About1 = AddCommand(Help1, "About1", QStringLiteral("About"), this, &TForm1::About1Click);
+    Website1 = AddCommand(Help1, "Website1", QStringLiteral("Zendra home page (README)"), this, &TForm1::Website1Click);
 }
 
 // The keys of the player panel and the Clip tab, with their shortcuts on show.
