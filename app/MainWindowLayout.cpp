@@ -110,6 +110,69 @@ QGroupBox* GroupBox(QWidget* parent, const char* name, const QString& caption)
     return box;
 }
 
+// One end of the clip on the Clip tab: the window's members it fills, their names and
+// captions, and the handlers of its two choices, its pick button ("!") and Locate.
+struct TClipEnd {
+    QGroupBox*& box;
+    const char* boxName;
+    QString caption;
+    QRadioButton*& byDefault;
+    const char* defaultName;
+    QString defaultCaption;
+    QRadioButton*& custom;
+    const char* customName;
+    QGroupBox*& customBox;
+    const char* customBoxName;
+    QString customCaption;
+    QLabel*& time;
+    const char* timeName;
+    QToolButton*& pick;
+    const char* pickName;
+    QToolButton*& locate;
+    const char* locateName;
+    void (TForm1::*onDefault)();
+    void (TForm1::*onCustom)();
+    void (TForm1::*onPick)();
+    void (TForm1::*onLocate)();
+};
+
+QGroupBox* CreateClipEnd(TForm1& form, QWidget* tab, const TClipEnd& end)
+{
+    end.box = GroupBox(tab, end.boxName, end.caption);
+    auto* inner = Compact(new QHBoxLayout(end.box), 4, 6);
+    auto* choices = Compact(new QVBoxLayout, 0, 2);
+    end.byDefault = Named(new QRadioButton(end.defaultCaption, end.box), end.defaultName);
+    end.byDefault->setChecked(true);
+    end.custom = Named(new QRadioButton(QStringLiteral("Custom"), end.box), end.customName);
+    choices->addWidget(end.byDefault);
+    choices->addWidget(end.custom);
+    inner->addLayout(choices);
+
+    end.customBox = GroupBox(end.box, end.customBoxName, end.customCaption);
+    // Time above its buttons: both ends fit side by side in the narrowest window.
+    auto* custom = Compact(new QVBoxLayout(end.customBox), 4, 2);
+    end.time = Named(new QLabel(QStringLiteral("0h:00m:00s:00ms"), end.customBox), end.timeName);
+    SetTextColour(end.time, QColor(0, 0, 128));
+    end.time->setMinimumWidth(end.time->fontMetrics().horizontalAdvance(QStringLiteral("00h:00m:00s:00ms")));
+    auto* buttons = Compact(new QHBoxLayout, 0, 4);
+    end.pick = SpeedButton(end.customBox, end.pickName, QStringLiteral("!"), QStringLiteral("Pick current position"));
+    SetTextColour(end.pick, Qt::red);
+    Embolden(end.pick);
+    end.locate = SpeedButton(end.customBox, end.locateName, QStringLiteral("Locate"));
+    custom->addWidget(end.time);
+    buttons->addWidget(end.pick);
+    buttons->addWidget(end.locate);
+    buttons->addStretch(1);
+    custom->addLayout(buttons);
+    inner->addWidget(end.customBox, 1);
+
+    QObject::connect(end.byDefault, &QRadioButton::clicked, &form, end.onDefault);
+    QObject::connect(end.custom, &QRadioButton::clicked, &form, end.onCustom);
+    QObject::connect(end.pick, &QToolButton::clicked, &form, end.onPick);
+    QObject::connect(end.locate, &QToolButton::clicked, &form, end.onLocate);
+    return end.box;
+}
+
 }  // namespace
 
 void TForm1::CreateMenus()
@@ -414,31 +477,7 @@ void TForm1::CreateClipTab()
     auto* page = Compact(new QVBoxLayout(tbCropping), 4, 2);
     auto* row = Compact(new QHBoxLayout, 0, 6);
     page->addLayout(row, 1);
-    struct TEnd {
-        QGroupBox*& box;
-        const char* boxName;
-        QString caption;
-        QRadioButton*& byDefault;
-        const char* defaultName;
-        QString defaultCaption;
-        QRadioButton*& custom;
-        const char* customName;
-        QGroupBox*& customBox;
-        const char* customBoxName;
-        QString customCaption;
-        QLabel*& time;
-        const char* timeName;
-        QToolButton*& pick;
-        const char* pickName;
-        QToolButton*& locate;
-        const char* locateName;
-        // The handlers of the two choices, of the pick button ("!") and of Locate.
-        void (TForm1::*onDefault)();
-        void (TForm1::*onCustom)();
-        void (TForm1::*onPick)();
-        void (TForm1::*onLocate)();
-    };
-    TEnd ends[] = {
+    const TClipEnd ends[] = {
         {GroupBox3, "GroupBox3", QStringLiteral("Starting from :"), rbStartDefault, "rbStartDefault",
          QStringLiteral("The beginning"), rbStartCustom, "rbStartCustom", gbStartCustom, "gbStartCustom",
          QStringLiteral("Custom Start"), lbStartCustom, "lbStartCustom", sbCustomStart, "sbCustomStart",
@@ -450,40 +489,8 @@ void TForm1::CreateClipTab()
          "sbLocateEnd", &TForm1::rbEndDefaultClick, &TForm1::rbEndCustomClick, &TForm1::sbCustomEndClick,
          &TForm1::sbLocateEndClick},
     };
-    for (TEnd& end : ends) {
-        end.box = GroupBox(tbCropping, end.boxName, end.caption);
-        auto* inner = Compact(new QHBoxLayout(end.box), 4, 6);
-        auto* choices = Compact(new QVBoxLayout, 0, 2);
-        end.byDefault = Named(new QRadioButton(end.defaultCaption, end.box), end.defaultName);
-        end.byDefault->setChecked(true);
-        end.custom = Named(new QRadioButton(QStringLiteral("Custom"), end.box), end.customName);
-        choices->addWidget(end.byDefault);
-        choices->addWidget(end.custom);
-        inner->addLayout(choices);
-
-        end.customBox = GroupBox(end.box, end.customBoxName, end.customCaption);
-        // Time above its buttons: both ends fit side by side in the narrowest window.
-        auto* custom = Compact(new QVBoxLayout(end.customBox), 4, 2);
-        end.time = Named(new QLabel(QStringLiteral("0h:00m:00s:00ms"), end.customBox), end.timeName);
-        SetTextColour(end.time, QColor(0, 0, 128));
-        end.time->setMinimumWidth(end.time->fontMetrics().horizontalAdvance(QStringLiteral("00h:00m:00s:00ms")));
-        auto* buttons = Compact(new QHBoxLayout, 0, 4);
-        end.pick = SpeedButton(end.customBox, end.pickName, QStringLiteral("!"), QStringLiteral("Pick current position"));
-        SetTextColour(end.pick, Qt::red);
-        Embolden(end.pick);
-        end.locate = SpeedButton(end.customBox, end.locateName, QStringLiteral("Locate"));
-        custom->addWidget(end.time);
-        buttons->addWidget(end.pick);
-        buttons->addWidget(end.locate);
-        buttons->addStretch(1);
-        custom->addLayout(buttons);
-        inner->addWidget(end.customBox, 1);
-        row->addWidget(end.box, 1);
-        connect(end.byDefault, &QRadioButton::clicked, this, end.onDefault);
-        connect(end.custom, &QRadioButton::clicked, this, end.onCustom);
-        connect(end.pick, &QToolButton::clicked, this, end.onPick);
-        connect(end.locate, &QToolButton::clicked, this, end.onLocate);
-    }
+    for (const TClipEnd& end : ends)
+        row->addWidget(CreateClipEnd(*this, tbCropping, end), 1);
     // Where the clip really starts: the key frame its start snaps to.
     lbRealStart = Named(new QLabel(tbCropping), "lbRealStart");
     SetTextColour(lbRealStart, QColor(0, 0, 128));
