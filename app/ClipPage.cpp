@@ -10,6 +10,7 @@
 
 #include "app/KeyFrames.h"
 #include "app/jobs/JobCore.h"
+#include "common/ScopeExit.h"
 #include "common/TextHelpers.h"
 #include "engine/Zendra.h"
 #include "platform/Dialogs.h"
@@ -91,11 +92,11 @@ std::int32_t TForm1::ClipEndForJob(std::int32_t endFrame) const
 // "Starts at key frame 13 (0h:00m:00s:48ms), 7 frames before the mark; 88 frames, 1234 kB".
 QString TForm1::RealStartText() const
 {
-    if (!FMovieIndex || !MovieUsable)
+    if (!FMovie || !MovieUsable)
         return {};
     if (ClipEndFrame < ClipStartFrame)
         return QStringLiteral("The starting position is located behind the ending position.");
-    const TClipFacts facts = ClipFacts(*FMovieIndex, ClipStartFrame, ClipEndForJob(ClipEndFrame));
+    const TClipFacts facts = ClipFacts(*FMovie, ClipStartFrame, ClipEndForJob(ClipEndFrame));
     if (facts.Frames == 0)
         return QStringLiteral("The clip holds no frame");
     const QString before = facts.FramesBeforeMark == 0 ? QStringLiteral("on the mark")
@@ -124,12 +125,9 @@ bool TForm1::RunClip(std::int32_t startFrame, std::int32_t endFrame)
 
     bool written = false;
     {
-        struct TJobEnd {
-            TForm1* form;
-            ~TJobEnd() { form->ShowDefaultPage(); }
-        } jobEnd{this};
+        const TScopeExit jobEnd([this] { ShowDefaultPage(); });
         ShowWorkingPage(QStringLiteral("Writing output file: ") + name);
-        written = RunClipRange(FileOpenDlg.FileName.toStdString(), startFrame, ClipEndForJob(endFrame),
+        written = RunClipRange(MovieFileName.toStdString(), startFrame, ClipEndForJob(endFrame),
                                name.toStdString(), JobHooks());
     }
     if (written &&

@@ -85,7 +85,7 @@ void PhotographJobs(TForm1& form, const QString& folder)
     TScriptedDialogs dialogs;
     SetDialogs(&dialogs);
 
-    form.OutputBaseFolder = QFileInfo(form.FileOpenDlg.FileName).absolutePath() + QStringLiteral("/Output/");
+    form.OutputBaseFolder = QFileInfo(form.MovieFileName).absolutePath() + QStringLiteral("/Output/");
     form.UpdateOutputFolder();
     std::vector<std::string> parts = Split(form, 5);
     const std::vector<std::string> second = Split(form, 3);

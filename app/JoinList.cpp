@@ -14,6 +14,7 @@
 #include "app/jobs/JobCore.h"
 #include "app/jobs/JoinMembers.h"
 #include "common/FileHelpers.h"
+#include "common/ScopeExit.h"
 #include "common/TextHelpers.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
@@ -153,10 +154,7 @@ bool TForm1::SelectJoinFiles(bool add)
     if (SplitDlg.InitialDir.isEmpty())
         SplitDlg.InitialDir = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Output"));
     lvCombine->setUpdatesEnabled(false);
-    struct TRepaint {
-        QTreeWidget* list;
-        ~TRepaint() { list->setUpdatesEnabled(true); }
-    } repaint{lvCombine};
+    const TScopeExit repaint([this] { lvCombine->setUpdatesEnabled(true); });
 
     std::vector<std::string> picked;
     for (;;) {
@@ -306,10 +304,7 @@ bool TForm1::RunJoin()
 
     bool joined = false;
     {
-        struct TJobEnd {
-            TForm1* form;
-            ~TJobEnd() { form->ShowDefaultPage(); }
-        } jobEnd{this};
+        const TScopeExit jobEnd([this] { ShowDefaultPage(); });
         ProgressBase = 0;
         ShowWorkingPage(QStringLiteral("Writing output file: ") + path);
         ProcessMessages();

@@ -28,6 +28,15 @@ std::int64_t FixedClipBytes(const TZendra& movie)
 
 }  // namespace
 
+TMovieLength IndexLength(const TZendra& movie)
+{
+    TMovieLength length;
+    length.Frames = movie.VideoFrameCount();
+    if (movie.FrameRate > 0)
+        length.Seconds = static_cast<double>(length.Frames / movie.FrameRate);
+    return length;
+}
+
 std::vector<std::int32_t> KeyFrameNumbers(const TZendra& movie)
 {
     std::vector<std::int32_t> keys;

@@ -1,13 +1,17 @@
-// Where a movie's key frames stand and where a clip really starts, from the engine's
-// index; frames count from 1 as the engine counts them.
+// Where a movie's key frames stand, how long it is and where a clip really starts, from
+// the engine's index; frames count from 1 as the engine counts them.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "engine/Zendra.h"
+#include "platform/MoviePlayer.h"
 
 namespace zendra {
+
+// The index's video entries, and their seconds at the header's rate (0 without a rate).
+TMovieLength IndexLength(const TZendra& movie);
 
 // Numbers of the key frames, in order.
 std::vector<std::int32_t> KeyFrameNumbers(const TZendra& movie);

@@ -2,21 +2,14 @@
 
 #include <algorithm>
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QSlider>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTimer>
@@ -29,6 +22,7 @@
 #include "common/AboutForm.h"
 #include "common/DataFiles.h"
 #include "common/FileHelpers.h"
+#include "common/ScopeExit.h"
 #include "common/Version.h"
 #include "common/WidgetHelpers.h"
 #include "engine/Zendra.h"
@@ -85,7 +79,6 @@ TForm1::TForm1(TPlayerFactory makePlayer, QWidget* parent) : QMainWindow(parent)
     OutFileDlg.DefaultExt = QStringLiteral("avi");
     SplitDlg.Filter = kAviFilter;
 
-    ConnectSignals();
     FormCreate();
     TrackTimer1->start();
 }
@@ -95,56 +88,6 @@ TForm1::~TForm1()
     // The panel stops taking drops before the window goes.
     pWMPPanel->removeEventFilter(this);
     pWMPPanel->setAcceptDrops(false);
-}
-
-void TForm1::ConnectSignals()
-{
-    connect(File1, &QMenu::aboutToShow, this, &TForm1::File1Click);
-    connect(Tools1, &QMenu::aboutToShow, this, &TForm1::Tools1Click);
-    connect(Open1, &QAction::triggered, this, &TForm1::Open1Click);
-    connect(sbSelect, &QToolButton::clicked, this, &TForm1::Open1Click);
-    connect(Startsplitting1, &QAction::triggered, this, &TForm1::bStartClick);
-    connect(bStart, &QToolButton::clicked, this, &TForm1::bStartClick);
-    connect(Defaultoutputdirectory1, &QAction::triggered, this, &TForm1::Defaultoutputdirectory1Click);
-    connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::Defaultoutputdirectory1Click);
-    connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
-    connect(Helpcontents1, &QAction::triggered, this, &TForm1::Helpcontents1Click);
-    connect(Website1, &QAction::triggered, this, &TForm1::Website1Click);
-    connect(About1, &QAction::triggered, this, &TForm1::About1Click);
-    connect(Binaryfilecompare1, &QAction::triggered, this, &TForm1::Binaryfilecompare1Click);
-    connect(Avistructure1, &QAction::triggered, this, &TForm1::Avistructure1Click);
-    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
-    connect(lvCombine, &QTreeWidget::itemSelectionChanged, this, &TForm1::UpdateControls);
-
-    // Split tab
-    connect(cbMode, &QComboBox::activated, this, &TForm1::cbModeChange);
-    connect(seSplitMax, &TSpinEdit::Changed, this, &TForm1::seSplitMaxChange);
-    connect(seSplitMax, &TSpinEdit::Exit, this, &TForm1::seSplitMaxExit);
-    connect(seSplitMax, &TSpinEdit::editingFinished, this, &TForm1::seSplitMaxExit);
-    connect(eSplitFilename, &QLineEdit::textChanged, this, &TForm1::eSplitFilenameChange);
-    connect(seSplitSize, &QDoubleSpinBox::valueChanged, this, &TForm1::seSplitSizeChange);
-
-    // Player panel
-    connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
-    connect(sbPlay1, &QToolButton::clicked, this, &TForm1::sbPlay1Click);
-    connect(sbStop1, &QToolButton::clicked, this, &TForm1::sbStop1Click);
-    connect(sbStop1, &QToolButton::toggled, this, &TForm1::sbStop1Toggled);
-    connect(sbFirst1, &QToolButton::clicked, this, [this] { sbFirst1Click(sbFirst1); });
-    connect(sbLast1, &QToolButton::clicked, this, [this] { sbFirst1Click(sbLast1); });
-    connect(sbSlowMotion, &QToolButton::clicked, this, &TForm1::sbSlowMotionClick);
-    connect(sbFastMotion, &QToolButton::clicked, this, &TForm1::sbSlowMotionClick);
-    for (QToolButton* step : {sbOneLeft, sbOneRight}) {
-        // pressed fires for the left button only.
-        connect(step, &QToolButton::pressed, this, [this, step] { sbOneLeftMouseDown(step); });
-        connect(step, &QToolButton::released, this, &TForm1::sbOneLeftMouseUp);
-        connect(step, &QToolButton::clicked, this, &TForm1::sbOneLeftClick);
-    }
-    connect(TrackTimer1, &QTimer::timeout, this, &TForm1::TrackTimer1Timer);
-    connect(tmSlowMotion, &QTimer::timeout, this, &TForm1::tmSlowMotionTimer);
-    connect(TmStep1, &QTimer::timeout, this, &TForm1::TmStep1Timer);
-    pWMPPanel->installEventFilter(this);
-    ConnectPlayMenu();
-    ConnectJobSignals();
 }
 
 void TForm1::FormCreate()
@@ -233,13 +176,13 @@ void TForm1::Open1Click()
     }
     FileOpenDlg.Title = ActiveTab() == ClipTab ? QStringLiteral("Select movie to crop")
                                                : QStringLiteral("Select movie to split");
-    const QString folder = FileOpenDlg.FileName.isEmpty() ? FileOpenDlg.InitialDir
-                                                          : QFileInfo(FileOpenDlg.FileName).absolutePath();
+    const QString folder =
+        MovieFileName.isEmpty() ? FileOpenDlg.InitialDir : QFileInfo(MovieFileName).absolutePath();
     const QString chosen = QString::fromStdString(Dialogs().OpenFile(
         FileOpenDlg.Title.toStdString(), FileOpenDlg.Filter.toStdString(), folder.toStdString()));
     if (chosen.isEmpty())
         return;
-    FileOpenDlg.FileName = chosen;
+    MovieFileName = chosen;
     OpenMovie();
 }
 
@@ -249,15 +192,11 @@ void TForm1::bStartClick()
     EnableChildControls(pTopPanel, false);
     Busy = true;
     // However the job ends, errors included.
-    struct TJobEnd {
-        TForm1* form;
-        ~TJobEnd()
-        {
-            form->Busy = false;
-            EnableChildControls(form->pTopPanel, true);
-            form->UpdateControls();
-        }
-    } jobEnd{this};
+    const TScopeExit jobEnd([this] {
+        Busy = false;
+        EnableChildControls(pTopPanel, true);
+        UpdateControls();
+    });
     switch (ActiveTab()) {
     case SplitTab:
         seSplitMaxExit();  // a count typed below the minimum is raised now
@@ -308,7 +247,7 @@ void TForm1::Avistructure1Click()
 {
 #ifdef ZENDRA_WITH_VIEWER
     TMainStructForm viewer(this);
-    viewer.ShowStructure(FileOpenDlg.FileName);
+    viewer.ShowStructure(MovieFileName);
 #endif
 }
 

@@ -78,7 +78,8 @@ public:
     TTab ActiveTab() const;
 
     // --- split tab
-    bool PrepareSplitModes(const QString& name);
+    // The split check of the movie just read, and its modes' part counts.
+    bool PrepareSplitModes();
     void cbModeChange();
     void seSplitMaxChange();
     void seSplitMaxExit();
@@ -168,6 +169,8 @@ public:
     void Tools1Click() {}
 
     // --- window state
+    // The movie being worked on: the one last chosen, also when it was refused.
+    QString MovieFileName;
     bool Busy = false;
     bool ModeChanging = false;
     TZendra* CurrentEngine = nullptr;
@@ -191,7 +194,7 @@ public:
     // How long OpenMovie waits for the preview to load a movie.
     int PlayerReadyTimeoutMs = 15000;
 
-    TFileDialogState FileOpenDlg;
+    TFileDialogState FileOpenDlg;  // its file name stays empty: the window holds the movie
     TFileDialogState OutFileDlg;
     TFileDialogState SplitDlg;
     TFileDialogState SaveProjDlg;
@@ -325,7 +328,6 @@ protected:
 private:
     void CreateMenus();
     void CreatePlayMenu();
-    void ConnectPlayMenu();
     void CreateTopPanel();
     void CreatePlayButtons();
     void CreateBackground(const TPlayerFactory& makePlayer);
@@ -337,7 +339,6 @@ private:
     void CreateWaitPage();
     void CreateStatusBar();
     void CreateTimers();
-    void ConnectSignals();
     void FormCreate();
     bool FormCloseQuery() const;
     void FormResize();
@@ -346,8 +347,7 @@ private:
     QString ShortenedMovieName() const;
     void BeginOpening();
     void EndOpening();
-    // The jobs' parts of the window: their signals, hooks and shared steps.
-    void ConnectJobSignals();
+    // The jobs' parts of the window: their hooks and shared steps.
     void UpdateJobCommands();
     TJobHooks JobHooks();
     void ShowWorkingPage(const QString& writingText);
@@ -356,7 +356,6 @@ private:
     // The player panel's and Clip tab's view of the movie's index.
     bool AcceptMovie(const QString& name);
     void ReadMovieLength();
-    void TakeMovieIndex(const QString& name);
     void ForgetMovie();
     void HoldFrameShown();
     void UpdatePlayCommands();
@@ -364,8 +363,9 @@ private:
     std::int32_t ClipEndForJob(std::int32_t endFrame) const;
 
     bool FOpening = false;
-    // The loaded movie's engine, for its key frames and the clip's real start.
-    std::unique_ptr<TZendra> FMovieIndex;
+    // The movie's engine, read once when it is opened: its split modes, key frames, length
+    // and the clip's real start.
+    std::unique_ptr<TZendra> FMovie;
 };
 
 // The folder beside the program ("Output/") when it can be written, else a Zendra folder

@@ -1,4 +1,5 @@
-// Building the window's widgets; the handlers live in the other MainWindow*.cpp files.
+// Building the window's widgets, each connected to its handler where it is made; the
+// handlers live in the other MainWindow*.cpp files.
 #include "app/MainWindow.h"
 
 #include <QAction>
@@ -52,6 +53,14 @@ QAction* AddItem(QMenu* menu, const char* name, const QString& caption)
     return action;
 }
 
+// An item that runs handler of form when it is chosen.
+QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, TForm1* form, void (TForm1::*handler)())
+{
+    QAction* action = AddItem(menu, name, caption);
+    QObject::connect(action, &QAction::triggered, form, handler);
+    return action;
+}
+
 QAction* AddKey(QMenu* menu, const char* name, const QString& caption, const QKeySequence& keys)
 {
     QAction* action = AddItem(menu, name, caption);
@@ -102,34 +111,106 @@ QGroupBox* GroupBox(QWidget* parent, const char* name, const QString& caption)
     return box;
 }
 
+// One end of the clip on the Clip tab: the window's members it fills, their names and
+// captions, and the handlers of its two choices, its pick button ("!") and Locate.
+struct TClipEnd {
+    QGroupBox*& box;
+    const char* boxName;
+    QString caption;
+    QRadioButton*& byDefault;
+    const char* defaultName;
+    QString defaultCaption;
+    QRadioButton*& custom;
+    const char* customName;
+    QGroupBox*& customBox;
+    const char* customBoxName;
+    QString customCaption;
+    QLabel*& time;
+    const char* timeName;
+    QToolButton*& pick;
+    const char* pickName;
+    QToolButton*& locate;
+    const char* locateName;
+    void (TForm1::*onDefault)();
+    void (TForm1::*onCustom)();
+    void (TForm1::*onPick)();
+    void (TForm1::*onLocate)();
+};
+
+QGroupBox* CreateClipEnd(TForm1& form, QWidget* tab, const TClipEnd& end)
+{
+    end.box = GroupBox(tab, end.boxName, end.caption);
+    auto* inner = Compact(new QHBoxLayout(end.box), 4, 6);
+    auto* choices = Compact(new QVBoxLayout, 0, 2);
+    end.byDefault = Named(new QRadioButton(end.defaultCaption, end.box), end.defaultName);
+    end.byDefault->setChecked(true);
+    end.custom = Named(new QRadioButton(QStringLiteral("Custom"), end.box), end.customName);
+    choices->addWidget(end.byDefault);
+    choices->addWidget(end.custom);
+    inner->addLayout(choices);
+
+    end.customBox = GroupBox(end.box, end.customBoxName, end.customCaption);
+    // Time above its buttons: both ends fit side by side in the narrowest window.
+    auto* custom = Compact(new QVBoxLayout(end.customBox), 4, 2);
+    end.time = Named(new QLabel(QStringLiteral("0h:00m:00s:00ms"), end.customBox), end.timeName);
+    SetTextColour(end.time, QColor(0, 0, 128));
+    end.time->setMinimumWidth(end.time->fontMetrics().horizontalAdvance(QStringLiteral("00h:00m:00s:00ms")));
+    auto* buttons = Compact(new QHBoxLayout, 0, 4);
+    end.pick = SpeedButton(end.customBox, end.pickName, QStringLiteral("!"), QStringLiteral("Pick current position"));
+    SetTextColour(end.pick, Qt::red);
+    Embolden(end.pick);
+    end.locate = SpeedButton(end.customBox, end.locateName, QStringLiteral("Locate"));
+    custom->addWidget(end.time);
+    buttons->addWidget(end.pick);
+    buttons->addWidget(end.locate);
+    buttons->addStretch(1);
+    custom->addLayout(buttons);
+    inner->addWidget(end.customBox, 1);
+
+    QObject::connect(end.byDefault, &QRadioButton::clicked, &form, end.onDefault);
+    QObject::connect(end.custom, &QRadioButton::clicked, &form, end.onCustom);
+    QObject::connect(end.pick, &QToolButton::clicked, &form, end.onPick);
+    QObject::connect(end.locate, &QToolButton::clicked, &form, end.onLocate);
+    return end.box;
+}
+
 }  // namespace
 
 void TForm1::CreateMenus()
 {
     File1 = Named(menuBar()->addMenu(QStringLiteral("File")), "File1");
-    Open1 = AddItem(File1, "Open1", QStringLiteral("Select file(s)..."));
+    connect(File1, &QMenu::aboutToShow, this, &TForm1::File1Click);
+    Open1 = AddCommand(File1, "Open1", QStringLiteral("Select file(s)..."), this, &TForm1::Open1Click);
     File1->addSeparator();
-    NewProject1 = AddItem(File1, "NewProject1", QStringLiteral("New Project"));
-    OpenProject1 = AddItem(File1, "OpenProject1", QStringLiteral("Open Project..."));
-    SaveProject1 = AddItem(File1, "SaveProject1", QStringLiteral("Save Project"));
-    SaveProjectas1 = AddItem(File1, "SaveProjectas1", QStringLiteral("Save Project as..."));
+    NewProject1 = AddCommand(File1, "NewProject1", QStringLiteral("New Project"), this, &TForm1::NewProject1Click);
+    OpenProject1 =
+        AddCommand(File1, "OpenProject1", QStringLiteral("Open Project..."), this, &TForm1::OpenProject1Click);
+    SaveProject1 = AddCommand(File1, "SaveProject1", QStringLiteral("Save Project"), this, &TForm1::SaveProject1Click);
+    SaveProjectas1 =
+        AddCommand(File1, "SaveProjectas1", QStringLiteral("Save Project as..."), this, &TForm1::SaveProjectas1Click);
     File1->addSeparator();
-    Startsplitting1 = AddItem(File1, "Startsplitting1", QStringLiteral("Start "));
+    Startsplitting1 = AddCommand(File1, "Startsplitting1", QStringLiteral("Start "), this, &TForm1::bStartClick);
     Startsplitting1->setEnabled(false);
-    Defaultoutputdirectory1 = AddItem(File1, "Defaultoutputdirectory1", QStringLiteral("Default output directory..."));
+    Defaultoutputdirectory1 = AddCommand(File1, "Defaultoutputdirectory1",
+                                         QStringLiteral("Default output directory..."), this,
+                                         &TForm1::Defaultoutputdirectory1Click);
     File1->addSeparator();
-    Exit1 = AddItem(File1, "Exit1", QStringLiteral("Exit"));
+    Exit1 = AddCommand(File1, "Exit1", QStringLiteral("Exit"), this, &TForm1::Exit1Click);
 
     CreatePlayMenu();
 
     Tools1 = Named(menuBar()->addMenu(QStringLiteral("Tools")), "Tools1");
-    Binaryfilecompare1 = AddItem(Tools1, "Binaryfilecompare1", QStringLiteral("Binary file compare"));
-    Avistructure1 = AddItem(Tools1, "Avistructure1", QStringLiteral("Avi file structure"));
+    connect(Tools1, &QMenu::aboutToShow, this, &TForm1::Tools1Click);
+    Binaryfilecompare1 = AddCommand(Tools1, "Binaryfilecompare1", QStringLiteral("Binary file compare"), this,
+                                    &TForm1::Binaryfilecompare1Click);
+    Avistructure1 =
+        AddCommand(Tools1, "Avistructure1", QStringLiteral("Avi file structure"), this, &TForm1::Avistructure1Click);
 
     Help1 = Named(menuBar()->addMenu(QStringLiteral("Help")), "Help1");
-    Helpcontents1 = AddItem(Help1, "Helpcontents1", QStringLiteral("Help contents"));
-    About1 = AddItem(Help1, "About1", QStringLiteral("About"));
-    Website1 = AddItem(Help1, "Website1", QStringLiteral("Zendra home page (README)"));
+    Helpcontents1 =
+        AddCommand(Help1, "Helpcontents1", QStringLiteral("Help contents"), this, &TForm1::Helpcontents1Click);
+    About1 = AddCommand(Help1, "About1", QStringLiteral("About"), this, &TForm1::About1Click);
+    Website1 = AddCommand(Help1, "Website1", QStringLiteral("Zendra home page (README)"), this, &TForm1::Website1Click);
 }
 
 // The keys of the player panel and the Clip tab, with their shortcuts on show.
@@ -148,6 +229,16 @@ void TForm1::CreatePlayMenu()
     Play1->addSeparator();
     SetClipStart1 = AddKey(Play1, "SetClipStart1", QStringLiteral("Clip start at this frame"), Qt::Key_I);
     SetClipEnd1 = AddKey(Play1, "SetClipEnd1", QStringLiteral("Clip end at this frame"), Qt::Key_O);
+
+    connect(PlayPause1, &QAction::triggered, this, &TForm1::PlayPause1Click);
+    connect(PreviousFrame1, &QAction::triggered, this, [this] { StepFrame(-1); });
+    connect(NextFrame1, &QAction::triggered, this, [this] { StepFrame(1); });
+    connect(PreviousKeyFrame1, &QAction::triggered, this, [this] { StepKeyFrame(-1); });
+    connect(NextKeyFrame1, &QAction::triggered, this, [this] { StepKeyFrame(1); });
+    connect(FirstFrame1, &QAction::triggered, this, [this] { sbFirst1Click(sbFirst1); });
+    connect(LastFrame1, &QAction::triggered, this, [this] { sbFirst1Click(sbLast1); });
+    connect(SetClipStart1, &QAction::triggered, this, &TForm1::SetClipStart1Click);
+    connect(SetClipEnd1, &QAction::triggered, this, &TForm1::SetClipEnd1Click);
 }
 
 void TForm1::CreatePlayButtons()
@@ -178,6 +269,21 @@ void TForm1::CreatePlayButtons()
     for (QToolButton* hidden : {sbOneLeft, sbOneRight, sbSlowMotion, sbFastMotion})
         hidden->setVisible(false);
     sbStop1->setChecked(true);
+
+    // Connected once Stop is down: its toggle handler needs the timers, made later.
+    connect(sbPlay1, &QToolButton::clicked, this, &TForm1::sbPlay1Click);
+    connect(sbStop1, &QToolButton::clicked, this, &TForm1::sbStop1Click);
+    connect(sbStop1, &QToolButton::toggled, this, &TForm1::sbStop1Toggled);
+    connect(sbFirst1, &QToolButton::clicked, this, [this] { sbFirst1Click(sbFirst1); });
+    connect(sbLast1, &QToolButton::clicked, this, [this] { sbFirst1Click(sbLast1); });
+    connect(sbSlowMotion, &QToolButton::clicked, this, &TForm1::sbSlowMotionClick);
+    connect(sbFastMotion, &QToolButton::clicked, this, &TForm1::sbSlowMotionClick);
+    for (QToolButton* step : {sbOneLeft, sbOneRight}) {
+        // pressed fires for the left button only.
+        connect(step, &QToolButton::pressed, this, [this, step] { sbOneLeftMouseDown(step); });
+        connect(step, &QToolButton::released, this, &TForm1::sbOneLeftMouseUp);
+        connect(step, &QToolButton::clicked, this, &TForm1::sbOneLeftClick);
+    }
 }
 
 void TForm1::CreateTopPanel()
@@ -195,6 +301,8 @@ void TForm1::CreateTopPanel()
         row->addWidget(button);
     }
     bStart->setEnabled(false);
+    connect(sbSelect, &QToolButton::clicked, this, &TForm1::Open1Click);
+    connect(bStart, &QToolButton::clicked, this, &TForm1::bStartClick);
     row->addSpacing(12);
     CreatePlayButtons();
     row->addWidget(pPlayButtons);
@@ -215,6 +323,7 @@ void TForm1::CreateBackground(const TPlayerFactory& makePlayer)
     for (int column = 0; column < 5; ++column)
         lvCombine->setColumnWidth(column, widths[column]);
     lvCombine->setVisible(false);
+    connect(lvCombine, &QTreeWidget::itemSelectionChanged, this, &TForm1::UpdateControls);
     stack->addWidget(lvCombine);
 
     Panel3 = Named(new QWidget(pBackground), "Panel3");
@@ -228,6 +337,7 @@ void TForm1::CreateBackground(const TPlayerFactory& makePlayer)
     WMP1 = makePlayer ? makePlayer(pWMPPanel) : new TWMPlayer(pWMPPanel);
     WMP1->Widget()->setObjectName(QStringLiteral("WMP1"));
     WMP1->Widget()->setFixedSize(239, 179);
+    pWMPPanel->installEventFilter(this);  // drops and resizes: PanelWindowProc
     column->addWidget(pWMPPanel, 1);
 
     sbTracker1 = Named(new QScrollArea(Panel3), "sbTracker1");
@@ -244,6 +354,7 @@ void TForm1::CreateBackground(const TPlayerFactory& makePlayer)
     TrackBar1->setRange(0, 0);
     TrackBar1->setSingleStep(1);
     TrackBar1->setTickPosition(QSlider::NoTicks);
+    connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
     track->addWidget(TrackBar1);
     pKeyFrames = Named(new TKeyFrameStrip(TrackBar1, pTrack1), "pKeyFrames");
     pKeyFrames->setFixedHeight(7);
@@ -279,6 +390,11 @@ void TForm1::CreateSplitTab()
     modeRow->addWidget(lbSplitSize);
     modeRow->addWidget(seSplitSize);
     modeRow->addStretch(1);
+    connect(cbMode, &QComboBox::activated, this, &TForm1::cbModeChange);
+    connect(seSplitMax, &TSpinEdit::Changed, this, &TForm1::seSplitMaxChange);
+    connect(seSplitMax, &TSpinEdit::Exit, this, &TForm1::seSplitMaxExit);
+    connect(seSplitMax, &TSpinEdit::editingFinished, this, &TForm1::seSplitMaxExit);
+    connect(seSplitSize, &QDoubleSpinBox::valueChanged, this, &TForm1::seSplitSizeChange);
 
     GroupBox5 = GroupBox(tbSplitting, "GroupBox5", QStringLiteral("Output base name"));
     auto* nameRow = Compact(new QHBoxLayout(GroupBox5), 4, 6);
@@ -293,6 +409,7 @@ void TForm1::CreateSplitTab()
     Label4->setFont(small);
     nameRow->addWidget(eSplitFilename, 1);
     nameRow->addWidget(Label4, 2);
+    connect(eSplitFilename, &QLineEdit::textChanged, this, &TForm1::eSplitFilenameChange);
 
     GroupBox6 = GroupBox(tbSplitting, "GroupBox6", QStringLiteral("Output folder:"));
     auto* folderRow = Compact(new QHBoxLayout(GroupBox6), 4, 4);
@@ -302,6 +419,7 @@ void TForm1::CreateSplitTab()
     auto* buttonBox = Compact(new QHBoxLayout(Panel5), 0, 0);
     SpeedButton3 = SpeedButton(Panel5, "SpeedButton3", QStringLiteral("Set base"));
     buttonBox->addWidget(SpeedButton3);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::Defaultoutputdirectory1Click);
     folderRow->addWidget(eSplitOutDir, 1);
     folderRow->addWidget(Panel5);
 
@@ -326,6 +444,9 @@ void TForm1::CreateRejoinTab()
         buttons->addWidget(button);
     }
     buttons->addStretch(1);
+    connect(sbAddCombi, &QToolButton::clicked, this, &TForm1::sbAddCombiClick);
+    connect(sbRemoveCombi, &QToolButton::clicked, this, &TForm1::sbRemoveCombiClick);
+    connect(sbClearCombi, &QToolButton::clicked, this, &TForm1::sbClearCombiClick);
 
     lbCombiWarning = Named(new QLabel(QString::fromLatin1(kMixedOriginText), TabSheet2), "lbCombiWarning");
     lbCombiWarning->setWordWrap(true);
@@ -337,6 +458,7 @@ void TForm1::CreateRejoinTab()
     eJoinFilename = Named(new QLineEdit(GroupBox2), "eJoinFilename");
     eJoinFilename->setReadOnly(true);
     SpeedButton1 = SpeedButton(GroupBox2, "SpeedButton1", QStringLiteral("Set"));
+    connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
     outputRow->addWidget(eJoinFilename, 1);
     outputRow->addWidget(SpeedButton1);
 
@@ -353,65 +475,20 @@ void TForm1::CreateClipTab()
     auto* page = Compact(new QVBoxLayout(tbCropping), 4, 2);
     auto* row = Compact(new QHBoxLayout, 0, 6);
     page->addLayout(row, 1);
-    struct TEnd {
-        QGroupBox*& box;
-        const char* boxName;
-        QString caption;
-        QRadioButton*& byDefault;
-        const char* defaultName;
-        QString defaultCaption;
-        QRadioButton*& custom;
-        const char* customName;
-        QGroupBox*& customBox;
-        const char* customBoxName;
-        QString customCaption;
-        QLabel*& time;
-        const char* timeName;
-        QToolButton*& pick;
-        const char* pickName;
-        QToolButton*& locate;
-        const char* locateName;
-    };
-    TEnd ends[] = {
+    const TClipEnd ends[] = {
         {GroupBox3, "GroupBox3", QStringLiteral("Starting from :"), rbStartDefault, "rbStartDefault",
          QStringLiteral("The beginning"), rbStartCustom, "rbStartCustom", gbStartCustom, "gbStartCustom",
          QStringLiteral("Custom Start"), lbStartCustom, "lbStartCustom", sbCustomStart, "sbCustomStart",
-         sbLocateStart, "sbLocateStart"},
+         sbLocateStart, "sbLocateStart", &TForm1::rbStartDefaultClick, &TForm1::rbStartCustomClick,
+         &TForm1::sbCustomStartClick, &TForm1::sbLocateStartClick},
         {GroupBox1, "GroupBox1", QStringLiteral("Ending at :"), rbEndDefault, "rbEndDefault",
          QStringLiteral("The end"), rbEndCustom, "rbEndCustom", gbEndCustom, "gbEndCustom",
          QStringLiteral("Custom end"), lbEndCustom, "lbEndCustom", sbCustomEnd, "sbCustomEnd", sbLocateEnd,
-         "sbLocateEnd"},
+         "sbLocateEnd", &TForm1::rbEndDefaultClick, &TForm1::rbEndCustomClick, &TForm1::sbCustomEndClick,
+         &TForm1::sbLocateEndClick},
     };
-    for (TEnd& end : ends) {
-        end.box = GroupBox(tbCropping, end.boxName, end.caption);
-        auto* inner = Compact(new QHBoxLayout(end.box), 4, 6);
-        auto* choices = Compact(new QVBoxLayout, 0, 2);
-        end.byDefault = Named(new QRadioButton(end.defaultCaption, end.box), end.defaultName);
-        end.byDefault->setChecked(true);
-        end.custom = Named(new QRadioButton(QStringLiteral("Custom"), end.box), end.customName);
-        choices->addWidget(end.byDefault);
-        choices->addWidget(end.custom);
-        inner->addLayout(choices);
-
-        end.customBox = GroupBox(end.box, end.customBoxName, end.customCaption);
-        // Time above its buttons: both ends fit side by side in the narrowest window.
-        auto* custom = Compact(new QVBoxLayout(end.customBox), 4, 2);
-        end.time = Named(new QLabel(QStringLiteral("0h:00m:00s:00ms"), end.customBox), end.timeName);
-        SetTextColour(end.time, QColor(0, 0, 128));
-        end.time->setMinimumWidth(end.time->fontMetrics().horizontalAdvance(QStringLiteral("00h:00m:00s:00ms")));
-        auto* buttons = Compact(new QHBoxLayout, 0, 4);
-        end.pick = SpeedButton(end.customBox, end.pickName, QStringLiteral("!"), QStringLiteral("Pick current position"));
-        SetTextColour(end.pick, Qt::red);
-        Embolden(end.pick);
-        end.locate = SpeedButton(end.customBox, end.locateName, QStringLiteral("Locate"));
-        custom->addWidget(end.time);
-        buttons->addWidget(end.pick);
-        buttons->addWidget(end.locate);
-        buttons->addStretch(1);
-        custom->addLayout(buttons);
-        inner->addWidget(end.customBox, 1);
-        row->addWidget(end.box, 1);
-    }
+    for (const TClipEnd& end : ends)
+        row->addWidget(CreateClipEnd(*this, tbCropping, end), 1);
     // Where the clip really starts: the key frame its start snaps to.
     lbRealStart = Named(new QLabel(tbCropping), "lbRealStart");
     SetTextColour(lbRealStart, QColor(0, 0, 128));
@@ -438,6 +515,7 @@ void TForm1::CreateWorkingPage()
     Panel2->setFixedWidth(105);
     auto* buttonBox = Compact(new QVBoxLayout(Panel2), 4, 4);
     bBreak1 = Named(new QPushButton(QStringLiteral("Break"), Panel2), "bBreak1");
+    connect(bBreak1, &QPushButton::clicked, this, &TForm1::bCancelClick);
     buttonBox->addWidget(bBreak1);
     buttonBox->addStretch(1);
     row->addLayout(column, 1);
@@ -471,6 +549,8 @@ void TForm1::CreateNotebook()
     CreateSplitTab();
     CreateRejoinTab();
     CreateClipTab();
+    // Connected once the tabs are in: adding the first one makes it current.
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
     Notebook1->addWidget(defaultPage);
     CreateWorkingPage();
     CreateWaitPage();
@@ -504,6 +584,9 @@ void TForm1::CreateTimers()
     tmSlowMotion = Named(new QTimer(this), "tmSlowMotion");
     tmSlowMotion->setInterval(200);
     TmStep1 = Named(new QTimer(this), "TmStep1");
+    connect(TrackTimer1, &QTimer::timeout, this, &TForm1::TrackTimer1Timer);
+    connect(tmSlowMotion, &QTimer::timeout, this, &TForm1::tmSlowMotionTimer);
+    connect(TmStep1, &QTimer::timeout, this, &TForm1::TmStep1Timer);
 }
 
 }  // namespace zendra

@@ -26,6 +26,7 @@
 #include "app/SpinEdit.h"
 #include "app/jobs/JobCore.h"
 #include "common/FileHelpers.h"
+#include "common/ScopeExit.h"
 #include "common/ShellDirDialog.h"
 #include "common/TextHelpers.h"
 #include "common/WidgetHelpers.h"
@@ -113,18 +114,20 @@ bool TForm1::WaitForPlayer()
     clock.start();
     QEventLoop loop;
     QTimer poll;
+    const auto ready = [this] { return WMP1->ReadyState() == TReadyState::Ready; };
     connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (WMP1->ReadyState() >= 3 || WMP1->LoadFailed() || clock.elapsed() > PlayerReadyTimeoutMs)
+        if (ready() || WMP1->LoadFailed() || clock.elapsed() > PlayerReadyTimeoutMs)
             loop.quit();
     });
     poll.start(5);
-    if (WMP1->ReadyState() < 3 && !WMP1->LoadFailed())
+    if (!ready() && !WMP1->LoadFailed())
         loop.exec();
-    return WMP1->ReadyState() >= 3;
+    return ready();
 }
 
-// A movie that is gone or refused by the split check is not taken; the preview then
-// must not go on showing the one before under the new name.
+// The engine reads the movie here, once for all the window shows of it. A movie that is
+// gone or refused by the split check is not taken; the preview then must not go on
+// showing the one before under the new name.
 bool TForm1::AcceptMovie(const QString& name)
 {
     if (!QFileInfo(name).isFile()) {
@@ -132,18 +135,12 @@ bool TForm1::AcceptMovie(const QString& name)
         ShowMessage(("File " + name + " does not exists").toStdString());
         return false;
     }
-    bool taken = false;
-    struct TRefusal {
-        TForm1* form;
-        const bool& taken;
-        ~TRefusal()
-        {
-            if (!taken)
-                form->ForgetMovie();  // also when the check raised an error
-        }
-    } refusal{this, taken};
-    taken = PrepareSplitModes(name);
-    return taken;
+    TScopeExit refusal([this] { ForgetMovie(); });  // also when reading or the check raised an error
+    FMovie = std::make_unique<TZendra>(name.toStdString());
+    if (!PrepareSplitModes())
+        return false;
+    refusal.Release();
+    return true;
 }
 
 void TForm1::ReadMovieLength()
@@ -161,19 +158,16 @@ bool TForm1::OpenMovie()
     MovieUsable = false;
     bStart->setEnabled(false);
     SetStatusPanel(2, {});
-    const QString name = FileOpenDlg.FileName;
+    const QString name = MovieFileName;
     if (name.isEmpty())
         return false;
     if (!AcceptMovie(name))
         return false;
 
-    struct TOpening {
-        TForm1* form;
-        ~TOpening() { form->EndOpening(); }
-    } opening{this};
+    const TScopeExit opening([this] { EndOpening(); });
     BeginOpening();
     ProcessMessages();
-    WMP1->SetFileName(name);
+    WMP1->SetFileName(name, IndexLength(*FMovie));
     if (!WaitForPlayer()) {
         // The preview never got ready: the movie is not taken.
         ForgetMovie();
@@ -185,7 +179,7 @@ bool TForm1::OpenMovie()
 
     ReadMovieLength();
     TrackBar1->setMaximum(TotalFrames);
-    TakeMovieIndex(name);
+    pKeyFrames->SetKeyFrames(KeyFrameNumbers(*FMovie));
     MovieLoaded = true;
     MovieUsable = FrameRate > 0;
     eSplitFilename->setText(QString::fromStdString(NameWithoutExt(name.toStdString())));
@@ -208,10 +202,7 @@ void TForm1::UpdateControls()
     if (RefreshGuard)
         return;
     RefreshGuard = true;
-    struct TGuard {
-        bool& flag;
-        ~TGuard() { flag = false; }
-    } guard{RefreshGuard};
+    const TScopeExit clearGuard([this] { RefreshGuard = false; });
 
     TrackBar1->setEnabled(MovieLoaded);
     // While a job runs the top panel stays disabled, whatever handler refreshes.
@@ -251,18 +242,12 @@ void TForm1::UpdateControls()
     SetStatusPanel(2, tab == RejoinTab ? QString() : ShortenedMovieName());
 }
 
-void TForm1::TakeMovieIndex(const QString& name)
-{
-    FMovieIndex = std::make_unique<TZendra>(name.toStdString());
-    pKeyFrames->SetKeyFrames(KeyFrameNumbers(*FMovieIndex));
-}
-
 // No movie in the preview: nothing shown, nothing to mark.
 void TForm1::ForgetMovie()
 {
     sbStop1->setChecked(true);
     WMP1->Stop();
-    WMP1->SetFileName({});
+    WMP1->SetFileName({}, {});
     MovieLoaded = false;
     MovieUsable = false;
     TotalFrames = 0;
@@ -271,7 +256,7 @@ void TForm1::ForgetMovie()
     ClipStartFrame = 0;
     ClipEndFrame = 0;
     TrackBar1->setMaximum(0);
-    FMovieIndex.reset();
+    FMovie.reset();
     pKeyFrames->SetKeyFrames({});
     UpdateControls();
 }
@@ -280,7 +265,7 @@ QString TForm1::ShortenedMovieName() const
 {
     // Besides the two panels, the size grip and the bar's spacing take their share.
     const int width = statusBar()->width() - SB1Panels[0]->width() - SB1Panels[1]->width() - 8 - 32;
-    return MinimizeName(FileOpenDlg.FileName, fontMetrics(), std::max(width, 0));
+    return MinimizeName(MovieFileName, fontMetrics(), std::max(width, 0));
 }
 
 QString TForm1::ResultText()
@@ -309,7 +294,7 @@ QString TForm1::SizeText()
 {
     if (!MovieUsable)
         return {};
-    const std::int64_t fileSize = FileSizeOf(FileOpenDlg.FileName.toStdString());
+    const std::int64_t fileSize = FileSizeOf(MovieFileName.toStdString());
     if (fileSize < 0)
         return {};  // the movie went away since it was opened
     const auto size = static_cast<std::int32_t>(fileSize);
@@ -386,7 +371,7 @@ void TForm1::HandleDroppedFiles(const QStringList& names)
     for (const QString& name : names) {
         const QFileInfo info(name);
         if (info.isFile() && info.suffix().toLower() == QStringLiteral("avi")) {
-            FileOpenDlg.FileName = name;
+            MovieFileName = name;
             OpenMovie();
             break;
         }

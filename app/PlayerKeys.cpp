@@ -13,19 +13,6 @@
 
 namespace zendra {
 
-void TForm1::ConnectPlayMenu()
-{
-    connect(PlayPause1, &QAction::triggered, this, &TForm1::PlayPause1Click);
-    connect(PreviousFrame1, &QAction::triggered, this, [this] { StepFrame(-1); });
-    connect(NextFrame1, &QAction::triggered, this, [this] { StepFrame(1); });
-    connect(PreviousKeyFrame1, &QAction::triggered, this, [this] { StepKeyFrame(-1); });
-    connect(NextKeyFrame1, &QAction::triggered, this, [this] { StepKeyFrame(1); });
-    connect(FirstFrame1, &QAction::triggered, this, [this] { sbFirst1Click(sbFirst1); });
-    connect(LastFrame1, &QAction::triggered, this, [this] { sbFirst1Click(sbLast1); });
-    connect(SetClipStart1, &QAction::triggered, this, &TForm1::SetClipStart1Click);
-    connect(SetClipEnd1, &QAction::triggered, this, &TForm1::SetClipEnd1Click);
-}
-
 // Like the play buttons: usable with a movie in the preview, not during a job nor on Rejoin.
 void TForm1::UpdatePlayCommands()
 {

@@ -7,10 +7,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStackedWidget>
-#include <QToolButton>
 
 #include "app/jobs/JobCore.h"
 #include "app/jobs/ProgressText.h"
@@ -68,30 +65,6 @@ double TimeOfDayNow()
 }
 
 }  // namespace
-
-void TForm1::ConnectJobSignals()
-{
-    connect(bBreak1, &QPushButton::clicked, this, &TForm1::bCancelClick);
-
-    connect(rbStartDefault, &QRadioButton::clicked, this, &TForm1::rbStartDefaultClick);
-    connect(rbStartCustom, &QRadioButton::clicked, this, &TForm1::rbStartCustomClick);
-    connect(rbEndDefault, &QRadioButton::clicked, this, &TForm1::rbEndDefaultClick);
-    connect(rbEndCustom, &QRadioButton::clicked, this, &TForm1::rbEndCustomClick);
-    connect(sbCustomStart, &QToolButton::clicked, this, &TForm1::sbCustomStartClick);
-    connect(sbCustomEnd, &QToolButton::clicked, this, &TForm1::sbCustomEndClick);
-    connect(sbLocateStart, &QToolButton::clicked, this, &TForm1::sbLocateStartClick);
-    connect(sbLocateEnd, &QToolButton::clicked, this, &TForm1::sbLocateEndClick);
-
-    connect(sbAddCombi, &QToolButton::clicked, this, &TForm1::sbAddCombiClick);
-    connect(sbRemoveCombi, &QToolButton::clicked, this, &TForm1::sbRemoveCombiClick);
-    connect(sbClearCombi, &QToolButton::clicked, this, &TForm1::sbClearCombiClick);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
-
-    connect(NewProject1, &QAction::triggered, this, &TForm1::NewProject1Click);
-    connect(OpenProject1, &QAction::triggered, this, &TForm1::OpenProject1Click);
-    connect(SaveProject1, &QAction::triggered, this, &TForm1::SaveProject1Click);
-    connect(SaveProjectas1, &QAction::triggered, this, &TForm1::SaveProjectas1Click);
-}
 
 // A running job reads the movie, the project's settings and the output folder as it goes:
 // nothing may change them under it.

@@ -17,7 +17,9 @@
 #include "app/SpinEdit.h"
 #include "app/jobs/ProjectFile.h"
 #include "common/FileHelpers.h"
+#include "common/ScopeExit.h"
 #include "engine/AviRecords.h"
+#include "engine/Zendra.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 
@@ -49,8 +51,9 @@ void TForm1::NewProject1Click()
     MovieLoaded = false;
     MovieUsable = false;
     WMP1->Stop();
-    WMP1->SetFileName({});
-    FileOpenDlg.FileName.clear();
+    WMP1->SetFileName({}, {});
+    FMovie.reset();
+    MovieFileName.clear();
     OpenProjDlg.FileName.clear();
     SaveProjDlg.FileName.clear();
     OutFileDlg.FileName.clear();
@@ -103,7 +106,7 @@ bool TForm1::SaveProjectFile()
     }
 
     TProjectData project;
-    project.MovieFile = S(FileOpenDlg.FileName);
+    project.MovieFile = S(MovieFileName);
     project.JoinOutputFile = S(OutFileDlg.FileName);
     project.JoinFileName = S(eJoinFilename->text());
     project.ClipStart = ClipStartFrame;
@@ -169,7 +172,7 @@ bool TForm1::LoadProjectFile()
     if (!load.Marked)
         return false;
     load.ThrowUnless(TProjectField::MovieFile);
-    FileOpenDlg.FileName = Q(project.MovieFile);
+    MovieFileName = Q(project.MovieFile);
     load.ThrowUnless(TProjectField::JoinOutputFile);
     OutFileDlg.FileName = Q(project.JoinOutputFile);
     load.ThrowUnless(TProjectField::JoinFileName);
@@ -195,10 +198,7 @@ bool TForm1::LoadProjectFile()
     {
         // The stored count belongs to the stored mode: writing it must not switch to "Custom".
         ModeChanging = true;
-        struct TRestore {
-            bool& flag;
-            ~TRestore() { flag = false; }
-        } restore{ModeChanging};
+        const TScopeExit restore([this] { ModeChanging = false; });
         seSplitMax->SetValue(project.PartCount);
     }
     cbMode->setCurrentIndex(project.SplitMode);

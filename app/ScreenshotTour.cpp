@@ -73,7 +73,7 @@ void PhotographSizeMode(TForm1& form, const QString& folder)
 void RunTour(TForm1& form, const QString& folder, const QString& movie)
 {
     QDir().mkpath(folder);
-    form.FileOpenDlg.FileName = movie;
+    form.MovieFileName = movie;
     form.OpenMovie();
     form.TrackBar1->setValue(form.TotalFrames / 3);
     Settle(500);

@@ -7,6 +7,7 @@
 
 #include "app/SpinEdit.h"
 #include "app/jobs/JobCore.h"
+#include "common/ScopeExit.h"
 #include "engine/Zendra.h"
 #include "platform/Platform.h"
 
@@ -14,7 +15,7 @@ namespace zendra {
 
 void TForm1::StartSplit()
 {
-    TZendra movie(FileOpenDlg.FileName.toStdString(), [this](std::int32_t done, std::int32_t total) {
+    TZendra movie(MovieFileName.toStdString(), [this](std::int32_t done, std::int32_t total) {
         ShowProgress(done, total);
     });
     std::vector<std::int32_t> starts;
@@ -30,11 +31,8 @@ bool TForm1::RunSplit(const std::vector<std::int32_t>& plan, std::int32_t entryC
     TSplitResult result;
     {
         // The Default page returns however the run ends, before any question or error box.
-        struct TRunEnd {
-            TForm1* form;
-            ~TRunEnd() { form->ShowDefaultPage(); }
-        } runEnd{this};
-        result = RunSplitParts(FileOpenDlg.FileName.toStdString(), plan, entryCount,
+        const TScopeExit runEnd([this] { ShowDefaultPage(); });
+        result = RunSplitParts(MovieFileName.toStdString(), plan, entryCount,
                                eSplitOutDir->text().toStdString(), eSplitFilename->text().toStdString(), JobHooks());
     }
     if (!result.Finished)

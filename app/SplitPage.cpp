@@ -9,7 +9,9 @@
 #include <QLineEdit>
 
 #include "app/SpinEdit.h"
+#include "app/jobs/JobCore.h"
 #include "app/jobs/SplitPlan.h"
+#include "common/ScopeExit.h"
 #include "engine/Zendra.h"
 #include "platform/Platform.h"
 
@@ -17,37 +19,28 @@ namespace zendra {
 
 namespace {
 
-// Working a part count out reads the movie: a wait cursor meanwhile, and the count field's
-// own change handler held off until it is set.
-class TModeChanging {
-public:
-    explicit TModeChanging(bool& flag) : FFlag(flag)
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        FFlag = true;
-    }
-    ~TModeChanging()
-    {
-        FFlag = false;
+// Working a part count out walks the movie's index: a wait cursor meanwhile, and the count
+// field's own change handler held off until it is set.
+auto ModeChangingScope(bool& flag)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    flag = true;
+    return TScopeExit([&flag] {
+        flag = false;
         QApplication::restoreOverrideCursor();
-    }
-    TModeChanging(const TModeChanging&) = delete;
-    TModeChanging& operator=(const TModeChanging&) = delete;
-
-private:
-    bool& FFlag;
-};
+    });
+}
 
 constexpr int kCustomItem = SplitModeNumber(TSplitMode::Custom);
 constexpr int kSizeItem = SplitModeNumber(TSplitMode::BySize);
 
 }  // namespace
 
-bool TForm1::PrepareSplitModes(const QString& name)
+bool TForm1::PrepareSplitModes()
 {
-    TZendra movie(name.toStdString());
+    const TZendra& movie = *FMovie;
     if (!movie.IsCompressed()) {
-        ShowMessage(NotCompressedText(name.toStdString()));
+        ShowMessage(NotCompressedText(movie.MovieFile));
         return false;
     }
     for (const TSplitMode mode : {TSplitMode::Optimal, TSplitMode::Median, TSplitMode::Smallest})
@@ -61,15 +54,14 @@ bool TForm1::PrepareSplitModes(const QString& name)
 void TForm1::cbModeChange()
 {
     const int mode = cbMode->currentIndex();
-    if (mode == kCustomItem)
+    if (mode == kCustomItem || !FMovie)
         return;
     if (mode == kSizeItem) {
         ShowSizeModeCount();
         return;
     }
-    const TModeChanging changing(ModeChanging);
-    TZendra movie(FileOpenDlg.FileName.toStdString());
-    seSplitMax->SetValue(movie.PartCount(mode));
+    const auto changing = ModeChangingScope(ModeChanging);
+    seSplitMax->SetValue(FMovie->PartCount(mode));
 }
 
 void TForm1::seSplitMaxChange()
@@ -121,11 +113,12 @@ void TForm1::seSplitSizeChange()
 
 void TForm1::ShowSizeModeCount()
 {
-    const TModeChanging changing(ModeChanging);
-    const TZendra movie(FileOpenDlg.FileName.toStdString());
+    if (!FMovie)
+        return;
+    const auto changing = ModeChangingScope(ModeChanging);
     std::vector<std::int32_t> starts;
     try {
-        if (!PlanSplit(movie, {TSplitMode::BySize, 0, SplitSizeBytes()}, starts))
+        if (!PlanSplit(*FMovie, {TSplitMode::BySize, 0, SplitSizeBytes()}, starts))
             return;
     } catch (const EZendraError& refused) {
         // Start shows the refusal; until then the field says it in red.

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/Zendra.h"
 #include "platform/WMPlayer.h"
 
 namespace {
@@ -42,11 +43,18 @@ int main(int argc, char** argv)
     std::setlocale(LC_NUMERIC, "C");
     const int seeks = argc > 2 ? std::atoi(argv[2]) : 200;
 
+    // The length from the movie's own index, as the window hands it to the player.
+    const zendra::TZendra movie(argv[1]);
+    zendra::TMovieLength length;
+    length.Frames = movie.VideoFrameCount();
+    length.Seconds = static_cast<double>(length.Frames / movie.FrameRate);
+
     zendra::TWMPlayer player(nullptr, false);
     QElapsedTimer loading;
     loading.start();
-    player.SetFileName(QString::fromLocal8Bit(argv[1]));
-    if (!WaitUntil([&] { return player.ReadyState() >= 3 || player.LoadFailed(); }, 10000) || player.LoadFailed()) {
+    player.SetFileName(QString::fromLocal8Bit(argv[1]), length);
+    const auto ready = [&] { return player.ReadyState() == zendra::TReadyState::Ready; };
+    if (!WaitUntil([&] { return ready() || player.LoadFailed(); }, 10000) || player.LoadFailed()) {
         std::fprintf(stderr, "the movie did not load\n");
         return 1;
     }

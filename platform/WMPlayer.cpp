@@ -8,10 +8,7 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <exception>
 #include <string>
-
-#include "engine/Zendra.h"
 
 namespace zendra {
 
@@ -115,32 +112,17 @@ void TWMPlayer::Command(const char* const* args)
         mpv_command_async(FMpv, 0, const_cast<const char**>(args));
 }
 
-void TWMPlayer::CountFrames(const QString& fileName)
-{
-    FIndexFrames = 0;
-    FIndexSeconds = 0;
-    try {
-        TZendra movie(fileName.toStdString());
-        FIndexFrames = movie.VideoFrameCount();
-        if (movie.FrameRate > 0)
-            FIndexSeconds = static_cast<double>(FIndexFrames / movie.FrameRate);
-    } catch (const std::exception&) {
-        // Not an AVI the engine reads: mpv's own length is all there is.
-    }
-}
-
-void TWMPlayer::SetFileName(const QString& fileName)
+void TWMPlayer::SetFileName(const QString& fileName, const TMovieLength& length)
 {
     FFileName = fileName;
-    FReadyState = 0;
+    FReadyState = TReadyState::Empty;
     FLoadFailed = false;
     FFirstFrameShown = false;
     FSeekInFlight = false;
     FWantedSeek.reset();
     FTimePos = 0;
     FMpvDuration = 0;
-    FIndexFrames = 0;
-    FIndexSeconds = 0;
+    FIndexLength = {};
     if (fileName.isEmpty()) {
         const char* args[] = {"stop", nullptr};
         Command(args);
@@ -152,8 +134,8 @@ void TWMPlayer::SetFileName(const QString& fileName)
         FLoadFailed = true;
         return;
     }
-    CountFrames(fileName);
-    FReadyState = 1;
+    FIndexLength = length;
+    FReadyState = TReadyState::Loading;
     FPaused = true;
     const std::string path = fileName.toStdString();
     int pause = 1;
@@ -164,12 +146,12 @@ void TWMPlayer::SetFileName(const QString& fileName)
 
 double TWMPlayer::Duration() const
 {
-    if (FReadyState < 3)
+    if (FReadyState != TReadyState::Ready)
         return 0;
     if (FDisplayMode == 1)
-        return FIndexFrames;
+        return FIndexLength.Frames;
     // Seconds from the index and the header's rate: mpv's length may follow a longer audio track.
-    return FIndexSeconds > 0 ? FIndexSeconds : FMpvDuration;
+    return FIndexLength.Seconds > 0 ? FIndexLength.Seconds : FMpvDuration;
 }
 
 double TWMPlayer::CurrentPosition() const
@@ -183,10 +165,10 @@ double TWMPlayer::CurrentPosition() const
 
 void TWMPlayer::SetCurrentPosition(double seconds)
 {
-    if (!FMpv || FReadyState == 0)
+    if (!FMpv || FReadyState == TReadyState::Empty)
         return;
     // One seek at a time; while it runs only the newest wish is kept.
-    if (FSeekInFlight || FReadyState < 3) {
+    if (FSeekInFlight || FReadyState != TReadyState::Ready) {
         FWantedSeek = seconds;
         return;
     }
@@ -213,7 +195,7 @@ void TWMPlayer::SetPause(bool pause)
 
 void TWMPlayer::Play()
 {
-    if (FReadyState >= 3)
+    if (FReadyState == TReadyState::Ready)
         SetPause(false);
 }
 
@@ -262,25 +244,25 @@ void TWMPlayer::DrainEvents()
             HandlePropertyChange(*static_cast<mpv_event_property*>(event->data));
             break;
         case MPV_EVENT_FILE_LOADED:
-            FReadyState = 2;
+            FReadyState = TReadyState::Opened;
             break;
         case MPV_EVENT_END_FILE: {
             const auto* end = static_cast<mpv_event_end_file*>(event->data);
-            if (end->reason == MPV_END_FILE_REASON_ERROR && FReadyState < 3) {
+            if (end->reason == MPV_END_FILE_REASON_ERROR && FReadyState != TReadyState::Ready) {
                 FLoadFailed = true;
-                FReadyState = 0;
+                FReadyState = TReadyState::Empty;
             }
             break;
         }
         case MPV_EVENT_PLAYBACK_RESTART:
-            if (FReadyState == 2) {
-                FReadyState = 4;  // the first picture is up: loaded
+            if (FReadyState == TReadyState::Opened) {
+                FReadyState = TReadyState::Ready;  // the first picture is up
             } else if (FSeekInFlight) {
                 FSeekInFlight = false;
                 FTimePos = FSeekTarget;
                 emit SeekFinished(FSeekTarget);
             }
-            if (FWantedSeek && FReadyState >= 3) {
+            if (FWantedSeek && FReadyState == TReadyState::Ready) {
                 const double next = *FWantedSeek;
                 FWantedSeek.reset();
                 StartSeek(next);

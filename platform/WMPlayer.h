@@ -23,14 +23,14 @@ public:
     ~TWMPlayer() override;
 
     QWidget* Widget() override { return this; }
-    void SetFileName(const QString& fileName) override;
+    void SetFileName(const QString& fileName, const TMovieLength& length) override;
     QString FileName() const override { return FFileName; }
     void SetDisplayMode(int mode) override { FDisplayMode = mode; }
     int DisplayMode() const override { return FDisplayMode; }
     double Duration() const override;
     double CurrentPosition() const override;
     void SetCurrentPosition(double seconds) override;
-    int ReadyState() const override { return FReadyState; }
+    TReadyState ReadyState() const override { return FReadyState; }
     bool LoadFailed() const override { return FLoadFailed; }
     void Play() override;
     void Stop() override;
@@ -59,18 +59,16 @@ private:
     void SetPause(bool pause);
     void StartSeek(double seconds);
     void HandlePropertyChange(const mpv_event_property& property);
-    void CountFrames(const QString& fileName);
 
     mpv_handle* FMpv = nullptr;
     mpv_render_context* FRender = nullptr;
     QString FFileName;
     int FDisplayMode = 0;
-    int FReadyState = 0;
+    TReadyState FReadyState = TReadyState::Empty;
     bool FLoadFailed = false;
     bool FPaused = true;
     bool FFirstFrameShown = false;
-    std::int32_t FIndexFrames = 0;   // video entries of the file's own index
-    double FIndexSeconds = 0;        // the same frames at the header's rate
+    TMovieLength FIndexLength;
     double FMpvDuration = 0;
     double FTimePos = 0;
     bool FSeekInFlight = false;

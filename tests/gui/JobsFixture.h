@@ -49,7 +49,7 @@ protected:
     {
         FPlayer->Frames = 250;
         FPlayer->Seconds = 10;
-        FForm->FileOpenDlg.FileName = QString::fromStdString(path);
+        FForm->MovieFileName = QString::fromStdString(path);
         return FForm->OpenMovie();
     }
 

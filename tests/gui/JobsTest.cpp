@@ -119,9 +119,9 @@ TEST_F(JobsTest, BreakDuringPartThreeKeepsTwoPartsAndTrashesTheThird)
                           !FForm->NewProject1->isEnabled() && !FForm->Defaultoutputdirectory1->isEnabled() &&
                           !FForm->close();
         // Nor does a movie dropped on the preview replace the one being split.
-        const QString movie = FForm->FileOpenDlg.FileName;
+        const QString movie = FForm->MovieFileName;
         FForm->HandleDroppedFiles({QString::fromStdString(SamplePath(TSample::MjpegPcm))});
-        commandsBlocked = commandsBlocked && FForm->FileOpenDlg.FileName == movie;
+        commandsBlocked = commandsBlocked && FForm->MovieFileName == movie;
         if (!pressed && FForm->lbWriting->text().endsWith("00003.avi") && FForm->ProgressBar1->value() > 0) {
             pressed = true;
             FForm->bBreak1->click();  // answered Yes

@@ -27,7 +27,7 @@ protected:
     // Splits the sample into three parts; the parts, in order.
     std::vector<std::string> SplitRun()
     {
-        if (FForm->FileOpenDlg.FileName.isEmpty()) {
+        if (FForm->MovieFileName.isEmpty()) {
             EXPECT_TRUE(Open(SamplePath(TSample::Mpeg4Mp3)));
         }
         FForm->PageControl1->setCurrentIndex(TForm1::SplitTab);

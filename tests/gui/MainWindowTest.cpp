@@ -47,7 +47,7 @@ class MainWindowTest : public JobsFixture {
 protected:
     bool Open(const std::string& path)
     {
-        FForm->FileOpenDlg.FileName = QString::fromStdString(path);
+        FForm->MovieFileName = QString::fromStdString(path);
         return FForm->OpenMovie();
     }
 
@@ -229,7 +229,7 @@ TEST_F(MainWindowTest, TabsSwitchTheAreaAndTheStartCaption)
 TEST_F(MainWindowTest, StatusTextsFollowTheExamples)
 {
     // 4500 frames at 25 frames per second in 3 parts of a 30 000 000-byte file.
-    FForm->FileOpenDlg.FileName = QString::fromStdString(SizedFile("big.avi", 30000000));
+    FForm->MovieFileName = QString::fromStdString(SizedFile("big.avi", 30000000));
     FForm->MovieUsable = true;
     FForm->TotalFrames = 4500;
     FForm->FrameRate = 25;
@@ -246,7 +246,7 @@ TEST_F(MainWindowTest, StatusTextsFollowTheExamples)
     EXPECT_EQ(FForm->ResultText(), "Result: 0h: 00m: 00s");
 
     // Frames 250 to 1000 at 25 frames per second of a 10 000 000-byte movie with 1000 frames.
-    FForm->FileOpenDlg.FileName = QString::fromStdString(SizedFile("clip.avi", 10000000));
+    FForm->MovieFileName = QString::fromStdString(SizedFile("clip.avi", 10000000));
     FForm->TotalFrames = 1000;
     FForm->ClipStartFrame = 250;
     FForm->ClipEndFrame = 1000;
@@ -359,7 +359,7 @@ TEST_F(MainWindowTest, DroppingFilesOpensTheFirstAvi)
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     // Qt delivers a drop only during a real drag; hand it to the panel's handler as Qt would.
     EXPECT_TRUE(FForm->PanelWindowProc(&drop));
-    EXPECT_EQ(FForm->FileOpenDlg.FileName, QString::fromStdString(first));
+    EXPECT_EQ(FForm->MovieFileName, QString::fromStdString(first));
     EXPECT_EQ(FPlayer->FileName(), QString::fromStdString(first));
 
     // Capital extension, on any tab.

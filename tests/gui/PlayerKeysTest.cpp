@@ -77,7 +77,7 @@ protected:
 
     void Open(const std::string& path)
     {
-        FForm->FileOpenDlg.FileName = QString::fromStdString(path);
+        FForm->MovieFileName = QString::fromStdString(path);
         ASSERT_TRUE(FForm->OpenMovie());
         if (FReferencePath != path) {
             const TProbe probe = Probe(path);
@@ -155,9 +155,9 @@ TEST_F(RealPlayerTest, AfterPlayAnyWayOfStoppingLetsTheTrackBarSeek)
         {"Select, cancelled", [&] { FForm->sbSelect->click(); }},
         {"another movie",
          [&] {
-             FForm->FileOpenDlg.FileName = QString::fromStdString(other);
+             FForm->MovieFileName = QString::fromStdString(other);
              ASSERT_TRUE(FForm->OpenMovie());
-             FForm->FileOpenDlg.FileName = QString::fromStdString(movie);
+             FForm->MovieFileName = QString::fromStdString(movie);
              ASSERT_TRUE(FForm->OpenMovie());
          }},
         {"Space", [&] { Key(Qt::Key_Space); }},

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "app/KeyFrames.h"
 #include "engine/Zendra.h"
 #include "platform/WMPlayer.h"
 #include "tests/gui/GuiTestKit.h"
@@ -18,8 +19,9 @@ struct TLoaded {
 
 TLoaded Load(TWMPlayer& player, const std::string& path)
 {
-    player.SetFileName(QString::fromStdString(path));
-    EXPECT_TRUE(WaitUntil([&] { return player.ReadyState() >= 3 || player.LoadFailed(); }));
+    // The length as the window hands it over: the index's.
+    player.SetFileName(QString::fromStdString(path), IndexLength(TZendra(path)));
+    EXPECT_TRUE(WaitUntil([&] { return player.ReadyState() == TReadyState::Ready || player.LoadFailed(); }));
     TLoaded loaded;
     player.SetDisplayMode(1);
     loaded.frames = static_cast<std::int32_t>(std::nearbyint(player.Duration()));
@@ -96,10 +98,10 @@ TEST(PreviewPlayer, FileThatIsNoMovieFailsToLoad)
         fputc((i * 7919) & 0xff, file);
     fclose(file);
     TWMPlayer player(nullptr, false);
-    player.SetFileName(QString::fromStdString(path));
-    EXPECT_TRUE(WaitUntil([&] { return player.LoadFailed() || player.ReadyState() >= 3; }));
+    player.SetFileName(QString::fromStdString(path), {});
+    EXPECT_TRUE(WaitUntil([&] { return player.LoadFailed() || player.ReadyState() == TReadyState::Ready; }));
     EXPECT_TRUE(player.LoadFailed());
-    EXPECT_LT(player.ReadyState(), 3);
+    EXPECT_NE(player.ReadyState(), TReadyState::Ready);
 }
 
 }  // namespace

@@ -105,7 +105,7 @@ TEST_F(ProjectFilesTest, SavedProjectRestoresEverySetting)
 
     FForm->NewProject1Click();
     EXPECT_FALSE(FForm->MovieLoaded);
-    EXPECT_TRUE(FForm->FileOpenDlg.FileName.isEmpty());
+    EXPECT_TRUE(FForm->MovieFileName.isEmpty());
     EXPECT_TRUE(FForm->SaveProjDlg.FileName.isEmpty());
     FForm->seSplitMax->SetText("3");
     FForm->cbMode->setCurrentIndex(0);
@@ -113,7 +113,7 @@ TEST_F(ProjectFilesTest, SavedProjectRestoresEverySetting)
     FForm->lvCombine->clear();
 
     ASSERT_TRUE(Load(project));
-    EXPECT_EQ(FForm->FileOpenDlg.FileName.toStdString(), movie);
+    EXPECT_EQ(FForm->MovieFileName.toStdString(), movie);
     EXPECT_TRUE(FForm->MovieUsable);
     EXPECT_EQ(FForm->OutFileDlg.FileName.toStdString(), FFolder + "/joined.avi");
     EXPECT_EQ(FForm->eJoinFilename->text().toStdString(), FFolder + "/joined.avi");
@@ -143,7 +143,7 @@ TEST_F(ProjectFilesTest, SavedProjectRestoresEverySetting)
 TEST_F(ProjectFilesTest, TextsKeepTheirFormsAndAMissingMovieStillRestoresTheRest)
 {
     const std::string movie = FFolder + "/Fériés/gone.avi";
-    FForm->FileOpenDlg.FileName = QString::fromStdString(movie);
+    FForm->MovieFileName = QString::fromStdString(movie);
     FForm->eJoinFilename->setText(QString(255, QLatin1Char('a')));
     FForm->OutFileDlg.FileName = QString(256, QLatin1Char('b'));
     FForm->ClipStartFrame = 40;
@@ -162,7 +162,7 @@ TEST_F(ProjectFilesTest, TextsKeepTheirFormsAndAMissingMovieStillRestoresTheRest
     FPlatform->Clear();
     ASSERT_TRUE(Load(project));
     EXPECT_EQ(FPlatform->Messages().at(0), "File " + movie + " does not exists");
-    EXPECT_EQ(FForm->FileOpenDlg.FileName.toStdString(), movie);
+    EXPECT_EQ(FForm->MovieFileName.toStdString(), movie);
     EXPECT_EQ(FForm->eJoinFilename->text(), QString(255, QLatin1Char('a')));
     EXPECT_EQ(FForm->OutFileDlg.FileName, QString(256, QLatin1Char('b')));
     EXPECT_EQ(FForm->ClipStartFrame, 40);
@@ -174,7 +174,7 @@ TEST_F(ProjectFilesTest, TextsKeepTheirFormsAndAMissingMovieStillRestoresTheRest
 TEST_F(ProjectFilesTest, ProjectNamingAGoneMovieLeavesThePreviewEmpty)
 {
     const std::string gone = FFolder + "/gone.avi";
-    FForm->FileOpenDlg.FileName = QString::fromStdString(gone);
+    FForm->MovieFileName = QString::fromStdString(gone);
     const std::string project = FFolder + "/gone.kvx";
     ASSERT_TRUE(SaveAs(project));
     ASSERT_TRUE(Open(SamplePath(TSample::Mpeg4Mp3)));

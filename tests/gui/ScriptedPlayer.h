@@ -23,7 +23,7 @@ public:
     int Stops = 0;
 
     QWidget* Widget() override { return this; }
-    void SetFileName(const QString& fileName) override
+    void SetFileName(const QString& fileName, const TMovieLength&) override
     {
         if (ThrowOnLoad && !fileName.isEmpty())
             throw std::runtime_error("The preview broke down");
@@ -40,7 +40,10 @@ public:
         Seeks.push_back(seconds);
         FPosition = seconds;
     }
-    int ReadyState() const override { return GetsReady && !FFileName.isEmpty() ? 4 : 0; }
+    TReadyState ReadyState() const override
+    {
+        return GetsReady && !FFileName.isEmpty() ? TReadyState::Ready : TReadyState::Empty;
+    }
     bool LoadFailed() const override { return false; }
     void Play() override { ++Plays; }
     void Stop() override { ++Stops; }
