@@ -10,4 +10,4 @@ trap 'rm -rf "$work"' EXIT
 ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=640x480:rate=25:duration=60 \
   -f lavfi -i sine=frequency=440:sample_rate=44100:duration=60 \
   -c:v mpeg4 -g 12 -q:v 4 -c:a libmp3lame -b:a 128k -fflags +bitexact "$work/bench.avi"
-"$build/tests/gui/preview_seek_bench" "$work/bench.avi" "${2:-300}"
+"$build/tests/app/preview_seek_bench" "$work/bench.avi" "${2:-300}"

@@ -63,7 +63,7 @@ fi
 
 echo "== test suite under ASan+UBSan"
 gui=OFF
-[ -f tests/gui/CMakeLists.txt ] && gui=ON
+[ -f tests/app/CMakeLists.txt ] && gui=ON
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENDRA_SANITIZE=ON -DZENDRA_GUI=$gui >/dev/null
 cmake --build build-asan -j"$jobs"
 rm -rf "$logs" && mkdir -p "$logs"  # discovery runs of the build are not the suite

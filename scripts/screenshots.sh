@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
-cmake --build "$build" --target zendra >/dev/null
+cmake --build "$build" --target zendra_screenshots >/dev/null
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=640x480:rate=25:duration=12 \
@@ -13,7 +13,7 @@ ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=640x480:rate=25:duration=12
   -c:v mpeg4 -g 12 -q:v 4 -c:a libmp3lame -b:a 64k -fflags +bitexact "$work/holiday.avi"
 mkdir -p docs/screenshots "$work/runtime"
 chmod 700 "$work/runtime"
-# The program opens the movie, photographs itself and quits.
+# The program, with its tour, opens the movie, photographs itself and quits.
 XDG_RUNTIME_DIR="$work/runtime" ZENDRA_SCREENSHOT_DIR="$PWD/docs/screenshots" ZENDRA_SCREENSHOT_MOVIE="$work/holiday.avi" \
-  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/zendra" 2>/dev/null
+  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/zendra_screenshots" 2>/dev/null
 ls docs/screenshots

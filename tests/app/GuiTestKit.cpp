@@ -1,4 +1,4 @@
-#include "tests/gui/GuiTestKit.h"
+#include "tests/app/GuiTestKit.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

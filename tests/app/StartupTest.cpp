@@ -22,7 +22,7 @@
 #include "platform/Dialogs.h"
 #include "platform/QtPlatform.h"
 #include "platform/ScriptedPlatform.h"
-#include "tests/gui/GuiTestKit.h"
+#include "tests/app/GuiTestKit.h"
 #include "tests/testkit/Samples.h"
 
 namespace zendra::test {

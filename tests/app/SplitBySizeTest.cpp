@@ -12,7 +12,7 @@
 #include "app/SpinEdit.h"
 #include "app/jobs/SplitMode.h"
 #include "engine/Zendra.h"
-#include "tests/gui/JobsFixture.h"
+#include "tests/app/JobsFixture.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,7 @@
 #include "app/KeyFrames.h"
 #include "engine/Zendra.h"
 #include "platform/WMPlayer.h"
-#include "tests/gui/GuiTestKit.h"
+#include "tests/app/GuiTestKit.h"
 #include "tests/testkit/Samples.h"
 
 namespace zendra::test {

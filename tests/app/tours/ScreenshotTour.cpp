@@ -1,4 +1,4 @@
-#include "app/ScreenshotTour.h"
+#include "tests/app/tours/ScreenshotTour.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,7 +10,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "app/JobsTour.h"
+#include "tests/app/tours/JobsTour.h"
 #include "app/MainWindow.h"
 #include "app/jobs/SplitMode.h"
 #include "common/AboutForm.h"

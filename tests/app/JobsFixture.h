@@ -11,7 +11,7 @@
 #include "app/MainWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/ScriptedPlatform.h"
-#include "tests/gui/ScriptedPlayer.h"
+#include "tests/app/ScriptedPlayer.h"
 #include "tests/testkit/Samples.h"
 
 namespace zendra::test {

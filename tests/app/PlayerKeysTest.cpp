@@ -23,7 +23,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ScriptedPlatform.h"
 #include "platform/WMPlayer.h"
-#include "tests/gui/GuiTestKit.h"
+#include "tests/app/GuiTestKit.h"
 #include "tests/testkit/Samples.h"
 
 namespace zendra::test {

@@ -1,4 +1,4 @@
-#include "app/JobsTour.h"
+#include "tests/app/tours/JobsTour.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -15,7 +15,7 @@
 #include "app/CombiSort.h"
 #include "app/SpinEdit.h"
 #include "engine/Zendra.h"
-#include "tests/gui/JobsFixture.h"
+#include "tests/app/JobsFixture.h"
 
 namespace fs = std::filesystem;
 

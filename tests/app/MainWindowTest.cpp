@@ -31,9 +31,9 @@
 #include "engine/Zendra.h"
 #include "platform/Dialogs.h"
 #include "platform/ScriptedPlatform.h"
-#include "tests/gui/GuiTestKit.h"
-#include "tests/gui/JobsFixture.h"
-#include "tests/gui/ScriptedPlayer.h"
+#include "tests/app/GuiTestKit.h"
+#include "tests/app/JobsFixture.h"
+#include "tests/app/ScriptedPlayer.h"
 #include "tests/testkit/AviBuilder.h"
 #include "tests/testkit/Samples.h"
 

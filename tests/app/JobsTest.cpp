@@ -25,7 +25,7 @@
 #include "engine/Zendra.h"
 #include "platform/Dialogs.h"
 #include "platform/ScriptedPlatform.h"
-#include "tests/gui/JobsFixture.h"
+#include "tests/app/JobsFixture.h"
 #include "tests/testkit/Samples.h"
 
 namespace fs = std::filesystem;
