@@ -7,7 +7,7 @@
 
 #include "app/Application.h"
 #include "app/MainWindow.h"
-#include "common/SingleInstance.h"
+#include "platform/forms/SingleInstance.h"
 #include "platform/QtPlatform.h"
 
 namespace zendra {

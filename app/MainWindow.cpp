@@ -19,12 +19,12 @@
 #include <QVBoxLayout>
 
 #include "app/SpinEdit.h"
-#include "common/AboutForm.h"
-#include "common/DataFiles.h"
+#include "platform/forms/AboutForm.h"
+#include "platform/forms/DataFiles.h"
 #include "common/FileHelpers.h"
 #include "common/ScopeExit.h"
 #include "common/Version.h"
-#include "common/WidgetHelpers.h"
+#include "platform/forms/WidgetHelpers.h"
 #include "engine/Zendra.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"

@@ -27,9 +27,9 @@
 #include "app/jobs/JobCore.h"
 #include "common/FileHelpers.h"
 #include "common/ScopeExit.h"
-#include "common/ShellDirDialog.h"
+#include "platform/forms/ShellDirDialog.h"
 #include "common/TextHelpers.h"
-#include "common/WidgetHelpers.h"
+#include "platform/forms/WidgetHelpers.h"
 #include "engine/Zendra.h"
 #include "platform/Platform.h"
 

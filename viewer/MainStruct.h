@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "common/MyForm.h"
+#include "platform/forms/MyForm.h"
 #include "viewer/FrameList.h"
 #include "viewer/StructWalk.h"
 

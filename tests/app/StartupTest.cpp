@@ -15,10 +15,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "common/AboutForm.h"
-#include "common/CpuSpeed.h"
-#include "common/ShellDirDialog.h"
-#include "common/SingleInstance.h"
+#include "platform/forms/AboutForm.h"
+#include "platform/forms/CpuSpeed.h"
+#include "platform/forms/ShellDirDialog.h"
+#include "platform/forms/SingleInstance.h"
 #include "platform/Dialogs.h"
 #include "platform/QtPlatform.h"
 #include "platform/ScriptedPlatform.h"

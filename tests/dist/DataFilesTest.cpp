@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
-#include "common/DataFiles.h"
+#include "platform/forms/DataFiles.h"
 
 namespace fs = std::filesystem;
 

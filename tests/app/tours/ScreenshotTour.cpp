@@ -13,7 +13,7 @@
 #include "tests/app/tours/JobsTour.h"
 #include "app/MainWindow.h"
 #include "app/jobs/SplitMode.h"
-#include "common/AboutForm.h"
+#include "platform/forms/AboutForm.h"
 
 namespace zendra {
 

@@ -1,4 +1,4 @@
-#include "common/MyForm.h"
+#include "platform/forms/MyForm.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "common/SingleInstance.h"
+#include "platform/forms/SingleInstance.h"
 
 #include <QDir>
 #include <QLocalServer>

@@ -1,4 +1,4 @@
-#include "common/CpuSpeed.h"
+#include "platform/forms/CpuSpeed.h"
 
 #include <QFile>
 #include <QStringList>

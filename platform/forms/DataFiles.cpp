@@ -1,4 +1,4 @@
-#include "common/DataFiles.h"
+#include "platform/forms/DataFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>

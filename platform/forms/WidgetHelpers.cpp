@@ -1,4 +1,4 @@
-#include "common/WidgetHelpers.h"
+#include "platform/forms/WidgetHelpers.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "common/AboutForm.h"
+#include "platform/forms/AboutForm.h"
 
 #include <algorithm>
 
@@ -10,8 +10,8 @@
 #include <QMouseEvent>
 #include <QStyle>
 
-#include "common/CpuSpeed.h"
-#include "common/DataFiles.h"
+#include "platform/forms/CpuSpeed.h"
+#include "platform/forms/DataFiles.h"
 #include "common/Version.h"
 #include "platform/Platform.h"
 

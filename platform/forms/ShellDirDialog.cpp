@@ -1,4 +1,4 @@
-#include "common/ShellDirDialog.h"
+#include "platform/forms/ShellDirDialog.h"
 
 #include <QDir>
 #include <QFileInfo>

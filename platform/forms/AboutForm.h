@@ -1,7 +1,7 @@
 // The About window: borderless, closes on any key or mouse press outside its links.
 #pragma once
 
-#include "common/MyForm.h"
+#include "platform/forms/MyForm.h"
 
 class QLabel;
 
