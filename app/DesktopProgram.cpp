@@ -31,10 +31,7 @@ int RunDesktopProgram(int argc, char** argv, const std::function<void(TForm1&)>&
     TApplication app(argc, argv);
     // The preview's libmpv needs the C number format; Qt took the user's locale.
     std::setlocale(LC_NUMERIC, "C");
-    TQtPlatform platform;
-    SetPlatform(&platform);
-    TQtDialogs dialogs;
-    SetDialogs(&dialogs);
+    const TDesktopSession session;
 
     CheckSingleInstance(QStringLiteral("Zendra"));
 
@@ -48,8 +45,6 @@ int RunDesktopProgram(int argc, char** argv, const std::function<void(TForm1&)>&
     if (started)
         started(form);
     app.exec();
-    SetPlatform(nullptr);
-    SetDialogs(nullptr);
     return 0;
 }
 

@@ -50,18 +50,10 @@ int main(int argc, char** argv)
     app.setApplicationVersion(QStringLiteral(ZENDRA_VERSION_TEXT));
     const QStringList files = FileArguments(app);
 
-    zendra::TQtPlatform platform;
-    zendra::SetPlatform(&platform);
-    zendra::TQtDialogs dialogs;
-    zendra::SetDialogs(&dialogs);
-    {
-        zendra::TBinaryCompare window(nullptr);
-        zendra::SetDialogParent(&window);
-        PresetFiles(window, files);
-        window.exec();
-        zendra::SetDialogParent(nullptr);
-    }
-    zendra::SetPlatform(nullptr);
-    zendra::SetDialogs(nullptr);
+    const zendra::TDesktopSession session;
+    zendra::TBinaryCompare window(nullptr);
+    zendra::SetDialogParent(&window);
+    PresetFiles(window, files);
+    window.exec();
     return 0;
 }

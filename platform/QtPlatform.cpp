@@ -126,4 +126,17 @@ std::string TQtDialogs::ChooseFolder(const std::string& comment, const std::stri
     return dialog.selectedFiles().constFirst().toStdString();
 }
 
+TDesktopSession::TDesktopSession()
+{
+    SetPlatform(&FPlatform);
+    SetDialogs(&FDialogs);
+}
+
+TDesktopSession::~TDesktopSession()
+{
+    SetDialogParent(nullptr);
+    SetPlatform(nullptr);
+    SetDialogs(nullptr);
+}
+
 }  // namespace zendra

@@ -37,4 +37,17 @@ public:
 // The window dialogs and message boxes are parented to (the active window when none is set).
 void SetDialogParent(QWidget* parent);
 
+// The desktop platform and its dialogs, installed for the life of a program's windows.
+class TDesktopSession {
+public:
+    TDesktopSession();
+    ~TDesktopSession();
+    TDesktopSession(const TDesktopSession&) = delete;
+    TDesktopSession& operator=(const TDesktopSession&) = delete;
+
+private:
+    TQtPlatform FPlatform;
+    TQtDialogs FDialogs;
+};
+
 }  // namespace zendra

@@ -30,18 +30,10 @@ int main(int argc, char** argv)
     app.setApplicationVersion(QStringLiteral(ZENDRA_VERSION_TEXT));
     const QString file = FileArgument(app);
 
-    zendra::TQtPlatform platform;
-    zendra::SetPlatform(&platform);
-    zendra::TQtDialogs dialogs;
-    zendra::SetDialogs(&dialogs);
-    {
-        zendra::TMainStructForm viewer(nullptr);
-        zendra::SetDialogParent(&viewer);
-        // Runs the window until it closes; the file loads once it is on screen.
-        viewer.ShowStructure(file);
-        zendra::SetDialogParent(nullptr);
-    }
-    zendra::SetPlatform(nullptr);
-    zendra::SetDialogs(nullptr);
+    const zendra::TDesktopSession session;
+    zendra::TMainStructForm viewer(nullptr);
+    zendra::SetDialogParent(&viewer);
+    // Runs the window until it closes; the file loads once it is on screen.
+    viewer.ShowStructure(file);
     return 0;
 }
