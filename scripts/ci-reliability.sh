@@ -40,6 +40,7 @@ for target in open save viewer compare project cli; do
   log=$work/$target.log
   inputs=("$work/corpus/$target" "$work/seeds/$target")
   [ -d "tests/fuzz/regressions/$target" ] && inputs+=("$root/tests/fuzz/regressions/$target")
+  [ -d "tests/fuzz/corpus/$target" ] && inputs+=("$root/tests/fuzz/corpus/$target")
   # The fuzzer's own messages go to its log; its reports must not end up in the log files above.
   if ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
      "$fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
