@@ -13,23 +13,9 @@
 
 #include "engine/Zendra.h"
 #include "platform/WMPlayer.h"
+#include "tests/testkit/EventWait.h"
 
-namespace {
-
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::usleep(200);
-    }
-    return true;
-}
-
-}  // namespace
+using zendra::test::WaitUntil;
 
 int main(int argc, char** argv)
 {

@@ -5,12 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
-cmake --build "$build" --target zendra_screenshots >/dev/null
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=640x480:rate=25:duration=12 \
-  -f lavfi -i sine=frequency=440:sample_rate=44100:duration=12 \
-  -c:v mpeg4 -g 12 -q:v 4 -c:a libmp3lame -b:a 64k -fflags +bitexact "$work/holiday.avi"
+source scripts/lib/sample-movie.sh
+build_in_work "$build" zendra_screenshots
+make_test_movie "$work/holiday.avi" 640x480 12 12 64k
 mkdir -p docs/screenshots "$work/runtime"
 chmod 700 "$work/runtime"
 # The program, with its tour, opens the movie, photographs itself and quits.

@@ -13,19 +13,6 @@
 
 namespace zendra::test {
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
 std::vector<QImage> DecodeAllFrames(const std::string& path, int width, int height)
 {
     const std::string command = "ffmpeg -nostdin -v error -i " + ShellQuote(path) +

@@ -1,6 +1,8 @@
 // Shared pieces of the GUI tests: waiting on the event loop, decoded reference frames.
 #pragma once
 
+#include "tests/testkit/EventWait.h"
+
 #include <QImage>
 #include <QString>
 
@@ -10,9 +12,6 @@
 #include <vector>
 
 namespace zendra::test {
-
-// Runs the event loop until done() holds or timeoutMs passed; the result of done().
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
 // Every video frame of path as ffmpeg decodes it, RGB 8-bit each.
 std::vector<QImage> DecodeAllFrames(const std::string& path, int width, int height);
