@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/IndexRebuild.h"
 #include "platform/MoviePlayer.h"
 
 class QAbstractButton;
@@ -368,6 +369,8 @@ private:
     bool FOpening = false;
     // The loaded movie's engine, for its key frames and the clip's real start.
     std::unique_ptr<TZendra> FMovieIndex;
+    // The answer to the rebuild question, asked once when the movie is opened.
+    TIndexRebuild MovieIndexRebuild = TIndexRebuild::Refuse;
 };
 
 // The folder beside the program ("Output/") when it can be written, else a Zendra folder

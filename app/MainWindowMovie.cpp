@@ -252,7 +252,7 @@ void TForm1::UpdateControls()
 
 void TForm1::TakeMovieIndex(const QString& name)
 {
-    FMovieIndex = std::make_unique<TZendra>(name.toStdString());
+    FMovieIndex = std::make_unique<TZendra>(name.toStdString(), TZendra::TProgressEvent{}, MovieIndexRebuild);
     pKeyFrames->SetKeyFrames(KeyFrameNumbers(*FMovieIndex));
 }
 

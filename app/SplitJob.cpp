@@ -16,7 +16,7 @@ void TForm1::StartSplit()
 {
     TZendra movie(FileOpenDlg.FileName.toStdString(), [this](std::int32_t done, std::int32_t total) {
         ShowProgress(done, total);
-    });
+    }, MovieIndexRebuild);
     std::vector<std::int32_t> starts;
     // A movie without key entries gives no plan: nothing to write, nothing to say.
     if (PlanSelectedMode(movie, starts))

@@ -44,7 +44,10 @@ constexpr int kCustomMode = 3;
 
 bool TForm1::PrepareSplitModes(const QString& name)
 {
-    TZendra movie(name.toStdString());
+    MovieIndexRebuild = TIndexRebuild::Refuse;
+    TZendra movie(name.toStdString(), {}, TIndexRebuild::Ask);
+    if (movie.IndexRebuilt)
+        MovieIndexRebuild = TIndexRebuild::Rebuild;
     if (!movie.IsCompressed()) {
         ShowMessage(("Video part in " + name + " is not compressed and can not be processed").toStdString());
         return false;
@@ -67,7 +70,7 @@ void TForm1::cbModeChange()
         return;
     }
     const TModeChanging changing(ModeChanging);
-    TZendra movie(FileOpenDlg.FileName.toStdString());
+    TZendra movie(FileOpenDlg.FileName.toStdString(), {}, MovieIndexRebuild);
     seSplitMax->SetValue(movie.PartCount(mode));
 }
 
@@ -121,7 +124,7 @@ void TForm1::seSplitSizeChange()
 void TForm1::ShowSizeModeCount()
 {
     const TModeChanging changing(ModeChanging);
-    const TZendra movie(FileOpenDlg.FileName.toStdString());
+    const TZendra movie(FileOpenDlg.FileName.toStdString(), {}, MovieIndexRebuild);
     std::vector<std::int32_t> starts;
     try {
         if (!movie.PlanPartsBySize(starts, SplitSizeBytes()))

@@ -5,6 +5,7 @@
 #include "app/jobs/JobCore.h"
 #include "cli/CliArgs.h"
 #include "cli/InputFile.h"
+#include "cli/RebuiltIndex.h"
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
 
@@ -51,7 +52,8 @@ int RunJoin(const TArgs& args)
     std::vector<TMember> members;
     std::vector<std::string> refused;
     for (const std::string& path : paths) {
-        TZendra part(path);
+        TZendra part(path, {}, kIndexRebuild);
+        TellRebuiltIndex(part);
         if (part.FrameRate == 0 || !part.IsPart) {
             refused.push_back(path);
             continue;
@@ -88,6 +90,7 @@ int RunJoin(const TArgs& args)
     TTerminalProgress progress(output);
     TJobHooks hooks;
     hooks.VerifyBytes = WantsByteProof(args);
+    RebuildIndexesIn(hooks);
     hooks.Progress = [&](std::int32_t done, std::int32_t total) { progress.Show(done, total); };
     const bool joined = RunJoinParts(members.front().Path, rest, output, hooks);
     progress.Finish();
