@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/TextHelpers.h"
 #include "engine/ChunkHeaderReader.h"
 #include "engine/Zendra.h"
 #include "platform/Platform.h"
@@ -72,16 +73,6 @@ bool IsKeyVideoFrame(TKeyFrameCoding coding, const std::uint8_t* data, std::size
     case TKeyFrameCoding::Unknown: break;
     }
     return false;
-}
-
-std::string FourCCText(std::uint32_t code)
-{
-    std::string text;
-    for (int i = 0; i < 4; ++i) {
-        const auto c = static_cast<char>((code >> (8 * i)) & 0xFF);
-        text.push_back(c >= 0x20 && c < 0x7F ? c : '?');
-    }
-    return text;
 }
 
 }  // namespace
@@ -170,7 +161,7 @@ TKeyFrameCoding TZendra::CheckedKeyFrameCoding() const
         KeyFrameCodingOf(VideoStreamHeader->Header.fccHandler, VideoFormat->Format.biCompression);
     if (coding == TKeyFrameCoding::Unknown)
         throw EZendraError("No index can be built for " + MovieFile + ": the key frames of its video (" +
-                           FourCCText(VideoFormat->Format.biCompression) + ") can not be told from its data.");
+                           FourCCToText(VideoFormat->Format.biCompression) + ") can not be told from its data.");
     return coding;
 }
 
