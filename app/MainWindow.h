@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/IndexRebuild.h"
 #include "platform/MoviePlayer.h"
 
 class QAbstractButton;
@@ -366,6 +367,8 @@ private:
     // The movie's engine, read once when it is opened: its split modes, key frames, length
     // and the clip's real start.
     std::unique_ptr<TZendra> FMovie;
+    // The answer to the rebuild question, asked once when the movie is opened.
+    TIndexRebuild MovieIndexRebuild = TIndexRebuild::Refuse;
 };
 
 // The folder beside the program ("Output/") when it can be written, else a Zendra folder

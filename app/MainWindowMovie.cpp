@@ -136,7 +136,9 @@ bool TForm1::AcceptMovie(const QString& name)
         return false;
     }
     TScopeExit refusal([this] { ForgetMovie(); });  // also when reading or the check raised an error
-    FMovie = std::make_unique<TZendra>(name.toStdString());
+    FMovie = std::make_unique<TZendra>(name.toStdString(), TZendra::TProgressEvent{}, TIndexRebuild::Ask);
+    // The jobs open the movie again: they rebuild as the user answered here, without asking.
+    MovieIndexRebuild = FMovie->IndexRebuilt ? TIndexRebuild::Rebuild : TIndexRebuild::Refuse;
     if (!PrepareSplitModes())
         return false;
     refusal.Release();

@@ -89,6 +89,7 @@ TJobHooks TForm1::JobHooks()
     hooks.ProgressBase = [this](std::int32_t base) { ProgressBase = base; };
     hooks.CurrentEngine = [this](TZendra* engine) { CurrentEngine = engine; };
     hooks.Progress = [this](std::int32_t done, std::int32_t total) { ShowProgress(done, total); };
+    hooks.IndexRebuild = MovieIndexRebuild;
     return hooks;
 }
 

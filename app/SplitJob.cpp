@@ -17,7 +17,7 @@ void TForm1::StartSplit()
 {
     TZendra movie(MovieFileName.toStdString(), [this](std::int32_t done, std::int32_t total) {
         ShowProgress(done, total);
-    });
+    }, MovieIndexRebuild);
     std::vector<std::int32_t> starts;
     // A movie without key entries gives no plan: nothing to write, nothing to say.
     if (PlanSelectedMode(movie, starts))

@@ -4,6 +4,7 @@
 #include "app/jobs/JobCore.h"
 #include "cli/CliArgs.h"
 #include "cli/InputFile.h"
+#include "cli/RebuiltIndex.h"
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
 
@@ -37,7 +38,7 @@ int RunClip(const TArgs& args)
     // The frame rate is needed only for times; the job opens the movie itself.
     long double rate = 0;
     if (startText.back() == 's' || endText.back() == 's')
-        rate = TZendra(movieFile).FrameRate;
+        rate = TZendra(movieFile, {}, kIndexRebuild).FrameRate;
     const auto start = ParseFrame(startText, rate);
     const auto end = ParseFrame(endText, rate);
     if (!start || !end)
@@ -51,6 +52,7 @@ int RunClip(const TArgs& args)
     TTerminalProgress progress(output);
     TJobHooks hooks;
     hooks.VerifyBytes = WantsByteProof(args);
+    RebuildIndexesIn(hooks);
     hooks.Progress = [&](std::int32_t done, std::int32_t total) { progress.Show(done, total); };
     const bool written = RunClipRange(movieFile, *start, *end, output, hooks);
     progress.Finish();

@@ -8,6 +8,7 @@
 #include "cli/SplitPlan.h"
 #include "common/FileHelpers.h"
 #include "cli/InputFile.h"
+#include "cli/RebuiltIndex.h"
 #include "common/TextHelpers.h"
 #include "engine/AvSync.h"
 #include "engine/MediaNames.h"
@@ -118,6 +119,7 @@ void PrintJson(const TZendra& movie, const TMovieFacts& f)
               << ", \"keyframes\": " << f.KeyFrames << ", \"relative_index\": " << (f.Relative ? "true" : "false")
               << ", \"continues_past_first_riff\": " << (movie.HasExtendedRiff ? "true" : "false")
               << ", \"left_out_entries\": " << movie.LeftOutEntries
+              << ", \"index_rebuilt\": " << (movie.IndexRebuilt ? "true" : "false")
               << ", \"vbr_mp3\": " << (f.VbrMp3 ? "true" : "false")
               << ", \"packed_bitstream\": " << (f.Packed ? "true" : "false")
               << ", \"is_part\": " << (movie.IsPart ? "true" : "false");
@@ -139,6 +141,10 @@ void PrintText(const TZendra& movie, const TMovieFacts& f)
               << "Index entries:  " << f.Entries << "\n"
               << "Key frames:     " << f.KeyFrames << "\n"
               << "Index offsets:  " << (f.Relative ? "relative" : "absolute") << "\n";
+    if (movie.IndexRebuilt)
+        std::cout << "Index:          built from the movie's contents (the file has none that can be used)"
+                  << (movie.RebuiltFromCutOffMovie ? "; the movie is cut off, only its complete chunks are kept" : "")
+                  << "\n";
     if (movie.LeftOutEntries > 0)
         std::cout << "Left out:       " << movie.LeftOutEntries << " index entries that name no chunk of the movie\n";
     if (movie.HasExtendedRiff)
@@ -255,7 +261,8 @@ int RunInfo(const TArgs& args)
     if (!CheckInputFile(movieName))
         return kExitFailed;
 
-    TZendra movie(movieName);
+    TZendra movie(movieName, {}, kIndexRebuild);
+    TellRebuiltIndex(movie);
     if (!movie.IsOpen()) {
         std::cerr << "Can not open " << movieName << std::endl;
         return kExitFailed;

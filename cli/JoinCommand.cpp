@@ -5,6 +5,7 @@
 #include "app/jobs/JoinMembers.h"
 #include "cli/CliArgs.h"
 #include "cli/InputFile.h"
+#include "cli/RebuiltIndex.h"
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
 
@@ -82,6 +83,7 @@ int RunJoin(const TArgs& args)
     TTerminalProgress progress(output);
     TJobHooks hooks;
     hooks.VerifyBytes = WantsByteProof(args);
+    RebuildIndexesIn(hooks);
     hooks.Progress = [&](std::int32_t done, std::int32_t total) { progress.Show(done, total); };
     const bool joined = RunJoinParts(members.front().Path, rest, output, hooks);
     progress.Finish();

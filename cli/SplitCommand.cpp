@@ -6,6 +6,7 @@
 #include "cli/CliArgs.h"
 #include "cli/SplitPlan.h"
 #include "cli/InputFile.h"
+#include "cli/RebuiltIndex.h"
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
 
@@ -62,7 +63,8 @@ int RunSplit(const TArgs& args)
     std::int32_t entries = 0;
     std::vector<std::string> syncLines;  // taken before the writers change the index
     {
-        TZendra movie(o.Movie);
+        TZendra movie(o.Movie, {}, kIndexRebuild);
+        TellRebuiltIndex(movie);
         if (!movie.IsCompressed()) {
             std::cerr << NotCompressedText(o.Movie) << std::endl;
             return kExitFailed;
@@ -83,6 +85,7 @@ int RunSplit(const TArgs& args)
     std::int32_t maximum = 0;
     TJobHooks hooks;
     hooks.VerifyBytes = WantsByteProof(args);
+    RebuildIndexesIn(hooks);
     hooks.Started = [&](std::int32_t max) { maximum = max; };
     hooks.ProgressBase = [&](std::int32_t b) { base = b; };
     std::size_t written = 0;

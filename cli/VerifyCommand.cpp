@@ -3,6 +3,7 @@
 
 #include "cli/Commands.h"
 #include "cli/InputFile.h"
+#include "cli/RebuiltIndex.h"
 #include "engine/OutputVerifier.h"
 #include "engine/SourceMatch.h"
 #include "engine/Zendra.h"
@@ -44,7 +45,8 @@ int RunVerify(const TArgs& args)
         if (!CheckInputFile(source))
             return kExitFailed;
         const TZendra movie(file);
-        const TZendra original(source);
+        const TZendra original(source, {}, kIndexRebuild);
+        TellRebuiltIndex(original);
         if (movie.LeftOutEntries > 0)
             return Failed(file, std::to_string(movie.LeftOutEntries) + " index entries name no chunk");
         const std::string mismatch = MatchChunksWithSource(movie, original);

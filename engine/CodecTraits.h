@@ -10,4 +10,8 @@ namespace zendra {
 // Decided from the stream header's handler and the format's compression code.
 bool IsIntraOnlyCoding(std::uint32_t handler, std::uint32_t compression);
 
+// How the key frames of a coding can be told from its data, when the index does not say.
+enum class TKeyFrameCoding { IntraOnly, Mpeg4Part2, H264, Unknown };
+TKeyFrameCoding KeyFrameCodingOf(std::uint32_t handler, std::uint32_t compression);
+
 }  // namespace zendra

@@ -99,7 +99,7 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
         }
         if (path == MovieFile)
             continue;
-        engines.push_back(std::make_unique<TZendra>(path));
+        engines.push_back(std::make_unique<TZendra>(path, TProgressEvent{}, IndexRebuildPolicy));
         TZendra& member = *engines.back();
         // Gone (or unreadable) since it was listed: an engine without a file has nothing to copy.
         if (!member.IsOpen()) {

@@ -15,8 +15,9 @@ constexpr std::int64_t kTwoGiB = std::int64_t{1} << 31;
 
 }  // namespace
 
-TZendra::TZendra(const std::string& fileName, TProgressEvent onProgress)
-    : TChunk(nullptr, nullptr, ctFile), MovieFile(fileName), OnProgress(std::move(onProgress))
+TZendra::TZendra(const std::string& fileName, TProgressEvent onProgress, TIndexRebuild rebuild)
+    : TChunk(nullptr, nullptr, ctFile), MovieFile(fileName), OnProgress(std::move(onProgress)),
+      IndexRebuildPolicy(rebuild)
 {
     FInput = TBinaryFile::OpenRead(fileName);
     if (!FInput)
@@ -51,12 +52,17 @@ TZendra::TZendra(const std::string& fileName, TProgressEvent onProgress)
         throw EZendraError("File format unknown " + fileName);
     if (!MovieList)
         throw EZendraError("Invalid data segment " + fileName);
-    if (!IndexChunk)
+    if (!IndexChunk && IndexRebuildPolicy == TIndexRebuild::Refuse)
         throw EZendraError(fileName + " does not have index.");
     if (!ReadMainHeader())
         throw EZendraError("Can not read header contents of " + fileName);
-    if (!LoadIndex())
+    const bool loaded = IndexChunk && (IndexRebuildPolicy == TIndexRebuild::Refuse || !IndexUnusable());
+    if (loaded && !LoadIndex())
         throw EZendraError("Error reading index");
+    if (!loaded && !RebuildIndex())
+        throw EZendraError(IndexChunk ? "Error reading index" : fileName + " does not have index.");
+    if (loaded && IndexRebuildPolicy != TIndexRebuild::Refuse && EntriesCutOffWithMovie())
+        RebuildIndex();
     if (PartRecordChunk) {
         PartRecord = PartRecordChunk->Record;
         IsPart = PartRecord.PartIndex() > 0;

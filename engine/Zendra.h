@@ -10,6 +10,7 @@
 
 #include "engine/AviRecords.h"
 #include "engine/Chunk.h"
+#include "engine/IndexRebuild.h"
 
 namespace zendra {
 
@@ -26,7 +27,9 @@ public:
 
     // Opens and reads fileName; raises EZendraError with the user's message when the
     // file is not a usable AVI. A file that cannot be opened gives an empty engine.
-    explicit TZendra(const std::string& fileName, TProgressEvent onProgress = {});
+    // rebuild says what to do with a movie whose index is missing or cut short.
+    explicit TZendra(const std::string& fileName, TProgressEvent onProgress = {},
+                     TIndexRebuild rebuild = TIndexRebuild::Refuse);
     ~TZendra() override;
 
     // --- opening and queries
@@ -103,6 +106,11 @@ public:
     // Checked by reading back every output before it is put in place; the byte-for-byte
     // proof of the copied chunks costs a second read of both files.
     bool VerifyBytes = false;
+    // Also given to the members a join opens.
+    TIndexRebuild IndexRebuildPolicy = TIndexRebuild::Refuse;
+    // The index was built from the movi list (IndexRebuild.cpp); the input had none to use.
+    bool IndexRebuilt = false;
+    bool RebuiltFromCutOffMovie = false;
 
 private:
     // Shared by the writers: the output around its movi data.
@@ -122,6 +130,12 @@ private:
     void LeaveOutUnresolvedEntries();
     void MarkIntraOnlyKeyFrames();
     void CheckExtendedRiff();
+    bool IndexUnusable() const;
+    bool EntriesCutOffWithMovie() const;
+    TKeyFrameCoding CheckedKeyFrameCoding() const;
+    bool AgreesToRebuild() const;
+    // False when the policy or the user declines; raises for a codec without told key frames.
+    bool RebuildIndex();
     std::unique_ptr<TBinaryFile> FInput;
     bool FRelativeIndex = false;  // as loaded: the writers change the offsets in memory
     std::uint32_t FJoinTotal = 0;

@@ -110,7 +110,7 @@ TSplitResult RunSplitParts(const std::string& movieFile, const std::vector<std::
         return result;
     }
     // Every check that can refuse the job comes before anything is made.
-    TZendra movie(movieFile, hooks.Progress);
+    TZendra movie(movieFile, hooks.Progress, hooks.IndexRebuild);
     if (!movie.IsOpen()) {
         ShowMessage(CanNotOpenText(movieFile));
         return result;
@@ -168,7 +168,7 @@ bool RunClipRange(const std::string& movieFile, std::int32_t startFrame, std::in
 {
     if (hooks.Writing)
         hooks.Writing(outputName);
-    TZendra movie(movieFile, hooks.Progress);
+    TZendra movie(movieFile, hooks.Progress, hooks.IndexRebuild);
     if (!movie.IsOpen()) {
         ShowMessage(CanNotOpenText(movieFile));
         return false;
@@ -193,7 +193,7 @@ bool RunJoinParts(const std::string& firstPart, const std::vector<std::string>& 
         hooks.ProgressBase(0);
     if (hooks.Writing)
         hooks.Writing(outputName);
-    TZendra first(firstPart, hooks.Progress);
+    TZendra first(firstPart, hooks.Progress, hooks.IndexRebuild);
     if (!first.IsOpen()) {
         ShowMessage(CanNotOpenText(firstPart));
         return false;

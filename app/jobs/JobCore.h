@@ -21,6 +21,8 @@ struct TJobHooks {
     TZendra::TProgressEvent Progress;
     // Not a hook but the one option every job shares: prove copied bytes, not only structure.
     bool VerifyBytes = false;
+    // How the job opens a movie without a usable index: as the user already answered.
+    TIndexRebuild IndexRebuild = TIndexRebuild::Refuse;
 };
 
 struct TSplitResult {

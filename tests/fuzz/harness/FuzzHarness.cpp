@@ -145,11 +145,15 @@ private:
 
 std::unique_ptr<TZendra> TryOpen(const std::string& path)
 {
-    try {
-        auto movie = std::make_unique<TZendra>(path);
-        if (movie->IsOpen())
-            return movie;
-    } catch (const EZendraError&) {
+    // A movie refused for its index is opened again with the index built from its chunks.
+    for (const TIndexRebuild policy : {TIndexRebuild::Refuse, TIndexRebuild::Rebuild}) {
+        try {
+            auto movie = std::make_unique<TZendra>(path, TZendra::TProgressEvent{}, policy);
+            if (movie->IsOpen())
+                return movie;
+            return nullptr;
+        } catch (const EZendraError&) {
+        }
     }
     return nullptr;
 }
