@@ -1,0 +1,102 @@
+// Movies whose idx1 was cut off: zendra-cli builds an index from the movi chunks, its key
+// frames agree with ffprobe's, and a clip of the whole movie holds every source packet.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "engine/Zendra.h"
+#include "tests/testkit/MuxerSamples.h"
+#include "tests/testkit/Samples.h"
+
+namespace zendra::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CliIndexRebuildTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!HaveFfmpeg())
+            GTEST_SKIP() << "ffmpeg is not installed";
+        Folder = MakeTempDir("zendra-cli-rebuild");
+    }
+    void TearDown() override
+    {
+        if (!Folder.empty())
+            fs::remove_all(Folder);
+    }
+
+    // The movie up to its idx1, as a download cut short there leaves it.
+    std::string WithoutIndex(const std::string& source, const std::string& name) const
+    {
+        std::ifstream in(source, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::size_t index = bytes.rfind("idx1");
+        EXPECT_NE(index, std::string::npos);
+        const std::string path = Folder + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes.substr(0, index);
+        return path;
+    }
+
+    // Packet hashes of every stream, in order, as ffmpeg reads them.
+    static std::vector<std::string> Packets(const std::string& path)
+    {
+        std::string text;
+        RunCommand("ffmpeg -nostdin -v error -i " + ShellQuote(path) + " -map 0 -c copy -f framemd5 - 2>/dev/null",
+                   &text);
+        std::vector<std::string> packets;
+        std::size_t at = 0;
+        for (std::size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+            if (text[at] != '#')
+                packets.push_back(PacketHashOfFramemd5Line(text.substr(at, end - at)));
+        return packets;
+    }
+
+    void ExpectRebuiltLikeTheSource(const std::string& source, const std::string& name)
+    {
+        SCOPED_TRACE(name);
+        const std::string cut = WithoutIndex(source, name);
+        std::size_t keys = 0;
+        for (bool key : VideoKeyFlags(source))
+            keys += key;
+        const TCliRun info = RunCli(Folder, "info " + ShellQuote(cut) + " --json");
+        EXPECT_EQ(info.Exit, 0) << info.Err;
+        EXPECT_NE(info.Err.find("Built an index for " + cut + " from its contents"), std::string::npos) << info.Err;
+        EXPECT_NE(info.Out.find("\"keyframes\": " + std::to_string(keys)), std::string::npos) << info.Out;
+
+        const std::string clip = Folder + "/whole-" + name;
+        const TCliRun run = RunCli(Folder, "clip " + ShellQuote(cut) + " --start 0 --end 999999 -o " +
+                                               ShellQuote(clip) + " -y");
+        ASSERT_EQ(run.Exit, 0) << run.Err;
+        EXPECT_TRUE(Probe(clip).Clean);
+        EXPECT_EQ(Packets(clip), Packets(source));
+        // ffprobe takes an AVI's key flags from its index: the clip's are the rebuilt ones.
+        EXPECT_EQ(VideoKeyFlags(clip), VideoKeyFlags(source));
+        EXPECT_EQ(RunCli(Folder, "verify " + ShellQuote(clip)).Exit, 0);
+    }
+
+    std::string Folder;
+};
+
+TEST_F(CliIndexRebuildTest, Mpeg4AndMjpegMoviesGetTheirKeyFramesFromTheData)
+{
+    ExpectRebuiltLikeTheSource(SamplePath(TSample::Mpeg4Mp3), "mpeg4.avi");
+    ExpectRebuiltLikeTheSource(SamplePath(TSample::MjpegPcm), "mjpeg.avi");
+}
+
+TEST_F(CliIndexRebuildTest, H264MoviesGetTheirKeyFramesFromTheData)
+{
+    const TMuxerFile h264 = MuxerFile(TMuxer::VlcH264Pcm);
+    const TMuxerFile gst = MuxerFile(TMuxer::GstX264);
+    if (h264.Path.empty() && gst.Path.empty())
+        GTEST_SKIP() << "no H.264 movie can be made here: " << h264.Reason << "; " << gst.Reason;
+    for (const TMuxerFile& file : {h264, gst})
+        if (!file.Path.empty())
+            ExpectRebuiltLikeTheSource(file.Path, fs::path(file.Path).filename().string());
+}
+
+}  // namespace
+}  // namespace zendra::test
