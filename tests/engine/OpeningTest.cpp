@@ -266,6 +266,28 @@ TEST_F(Opening, EmptyIndexAnswersFrameQueries)
     EXPECT_EQ(0, movie->CountVideoFrames(0, 3));
 }
 
+// A movie without an index is rebuilt only when the user says Yes to the one question;
+// No leaves the refusal it always had.
+TEST_F(Opening, AMovieWithoutAnIndexIsRebuiltWhenTheUserSaysSo)
+{
+    const std::string path = Write(PlainMovie().NoIndex(), "noindex.avi");
+    Scripted->QueueAnswer(TAnswer::No);
+    try {
+        TZendra declined(path, {}, TIndexRebuild::Ask);
+        ADD_FAILURE() << "opened without an index";
+    } catch (const EZendraError& e) {
+        EXPECT_EQ(path + " does not have index.", std::string(e.what()));
+    }
+    Scripted->QueueAnswer(TAnswer::Yes);
+    const TZendra accepted(path, {}, TIndexRebuild::Ask);
+    EXPECT_TRUE(accepted.IndexRebuilt);
+    EXPECT_EQ(60u, accepted.Index.size());
+    EXPECT_EQ(30, accepted.VideoFrameCount());
+    ASSERT_EQ(2u, Scripted->Questions().size());
+    EXPECT_EQ(path + " has no index. Build one from its contents?", Scripted->Questions()[1].Text);
+    EXPECT_EQ(TButtons::YesNo, Scripted->Questions()[1].Buttons);
+}
+
 int CountChunks(const TChunk& chunk)
 {
     int count = 1;
