@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/Zendra.h"
+#include "tests/testkit/AviBuilder.h"
 #include "tests/testkit/MuxerSamples.h"
 #include "tests/testkit/Samples.h"
 
@@ -76,6 +77,17 @@ protected:
         // ffprobe takes an AVI's key flags from its index: the clip's are the rebuilt ones.
         EXPECT_EQ(VideoKeyFlags(clip), VideoKeyFlags(source));
         EXPECT_EQ(RunCli(Folder, "verify " + ShellQuote(clip)).Exit, 0);
+
+        // Split and rejoined, the movie again holds every source packet.
+        const std::string parts = Folder + "/parts-" + name;
+        ASSERT_EQ(RunCli(Folder, "split " + ShellQuote(cut) + " -n 3 -o " + ShellQuote(parts) + " -b p -y").Exit, 0);
+        std::string members;
+        for (const auto& part : fs::directory_iterator(parts))
+            members += ShellQuote(part.path().string()) + " ";
+        const std::string joined = Folder + "/joined-" + name;
+        const TCliRun join = RunCli(Folder, "join " + members + "-o " + ShellQuote(joined) + " -y");
+        ASSERT_EQ(join.Exit, 0) << join.Err;
+        EXPECT_EQ(Packets(joined), Packets(source));
     }
 
     std::string Folder;
@@ -96,6 +108,21 @@ TEST_F(CliIndexRebuildTest, H264MoviesGetTheirKeyFramesFromTheData)
     for (const TMuxerFile& file : {h264, gst})
         if (!file.Path.empty())
             ExpectRebuiltLikeTheSource(file.Path, fs::path(file.Path).filename().string());
+}
+
+TEST_F(CliIndexRebuildTest, ACodecWhoseKeyFramesCanNotBeToldIsRefusedByName)
+{
+    TAviBuilder movie;
+    movie.Video(64, 48, "WMV3").Audio().Interleaved(20, 5).NoIndex();
+    const std::string path = Folder + "/wmv.avi";
+    movie.Write(path);
+    const TCliRun run = RunCli(Folder, "clip " + ShellQuote(path) + " --start 0 --end 10 -o c.avi -y");
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_NE(run.Err.find("No index can be built for " + path +
+                           ": the key frames of its video (WMV3) can not be told from its data."),
+              std::string::npos)
+        << run.Err;
+    EXPECT_FALSE(fs::exists(Folder + "/c.avi"));
 }
 
 }  // namespace
