@@ -138,49 +138,24 @@ QString RowsTotalText(const QTreeWidget& list)
     return JoinTotalOf(seconds);
 }
 
-QString NotTakenText(std::size_t count)
+// The rows listed now, each with its record (a restored row's read again).
+std::vector<TJoinEntry> ListedEntries(const QTreeWidget& list)
 {
-    return QStringLiteral("There are ") + QString::number(count) + QStringLiteral(" file") +
-           (count > 1 ? QStringLiteral("s") : QString()) +
-           QStringLiteral(" in the selection which has an unknown format,\n has been included in the list,\n or is "
-                          "not a result of a splitting by Zendra");
+    std::vector<TJoinEntry> entries;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        TJoinEntry entry;
+        entry.Row = static_cast<TCombiItem*>(list.topLevelItem(i));
+        if (!entry.Row->Record)
+            entry.Fresh = RecordOfRestoredRow(*entry.Row);
+        entry.Key = JoinSortKey(entry.Record().Info);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
 }
 
-}  // namespace
-
-bool TForm1::SelectJoinFiles(bool add)
+// Adds the picked files that are parts of a split run and not listed yet.
+void AddPickedParts(std::vector<TJoinEntry>& entries, const std::vector<std::string>& picked)
 {
-    SplitDlg.Title = QStringLiteral("Select movies to join");
-    if (SplitDlg.InitialDir.isEmpty())
-        SplitDlg.InitialDir = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Output"));
-    lvCombine->setUpdatesEnabled(false);
-    const TScopeExit repaint([this] { lvCombine->setUpdatesEnabled(true); });
-
-    std::vector<std::string> picked;
-    for (;;) {
-        picked = Dialogs().OpenFiles(SplitDlg.Title.toStdString(), SplitDlg.Filter.toStdString(),
-                                     SplitDlg.InitialDir.toStdString());
-        if (picked.empty())
-            return false;
-        if (add || picked.size() >= 2)
-            break;
-        ShowMessage("At least two files are needed to join.\nUse mouse click in combination with Shift key \nor "
-                    "Control key for multiple selection.");
-    }
-    SplitDlg.InitialDir = QFileInfo(QString::fromStdString(picked.front())).absolutePath();
-
-    std::vector<TJoinEntry> entries;
-    if (add) {
-        for (int i = 0; i < lvCombine->topLevelItemCount(); ++i) {
-            TJoinEntry entry;
-            entry.Row = static_cast<TCombiItem*>(lvCombine->topLevelItem(i));
-            if (!entry.Row->Record)
-                entry.Fresh = RecordOfRestoredRow(*entry.Row);
-            entry.Key = JoinSortKey(entry.Record().Info);
-            entries.push_back(std::move(entry));
-        }
-    }
-    const std::size_t listed = entries.size();
     for (const std::string& name : picked) {
         ProcessMessages();
         const QString path = QString::fromStdString(name);
@@ -196,6 +171,66 @@ bool TForm1::SelectJoinFiles(bool add)
             continue;
         entries.push_back(std::move(entry));
     }
+}
+
+// Empties the list without deleting its rows: the entries hold them.
+void TakeAllRows(QTreeWidget& list)
+{
+    while (list.topLevelItemCount() > 0)
+        list.takeTopLevelItem(list.topLevelItemCount() - 1);
+}
+
+void AddEntryRows(QTreeWidget& list, std::vector<TJoinEntry>& entries)
+{
+    for (TJoinEntry& entry : entries) {
+        TCombiItem* row = entry.Row ? entry.Row : new TCombiItem;
+        if (entry.Fresh)
+            row->Record = std::move(entry.Fresh);
+        SetRowTexts(*row, *row->Record);
+        list.addTopLevelItem(row);
+    }
+}
+
+QString NotTakenText(std::size_t count)
+{
+    return QStringLiteral("There are ") + QString::number(count) + QStringLiteral(" file") +
+           (count > 1 ? QStringLiteral("s") : QString()) +
+           QStringLiteral(" in the selection which has an unknown format,\n has been included in the list,\n or is "
+                          "not a result of a splitting by Zendra");
+}
+
+}  // namespace
+
+std::vector<std::string> TForm1::PickJoinFiles(bool add)
+{
+    for (;;) {
+        std::vector<std::string> picked = Dialogs().OpenFiles(
+            SplitDlg.Title.toStdString(), SplitDlg.Filter.toStdString(), SplitDlg.InitialDir.toStdString());
+        if (picked.empty() || add || picked.size() >= 2)
+            return picked;
+        ShowMessage("At least two files are needed to join.\nUse mouse click in combination with Shift key \nor "
+                    "Control key for multiple selection.");
+    }
+}
+
+bool TForm1::SelectJoinFiles(bool add)
+{
+    SplitDlg.Title = QStringLiteral("Select movies to join");
+    if (SplitDlg.InitialDir.isEmpty())
+        SplitDlg.InitialDir = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Output"));
+    lvCombine->setUpdatesEnabled(false);
+    const TScopeExit repaint([this] { lvCombine->setUpdatesEnabled(true); });
+
+    const std::vector<std::string> picked = PickJoinFiles(add);
+    if (picked.empty())
+        return false;
+    SplitDlg.InitialDir = QFileInfo(QString::fromStdString(picked.front())).absolutePath();
+
+    std::vector<TJoinEntry> entries;
+    if (add)
+        entries = ListedEntries(*lvCombine);
+    const std::size_t listed = entries.size();
+    AddPickedParts(entries, picked);
     if (!add && entries.size() < 2) {
         ShowMessage("At least two valid files are needed to join.");
         return false;
@@ -203,20 +238,12 @@ bool TForm1::SelectJoinFiles(bool add)
     const std::size_t notTaken = picked.size() + listed - entries.size();
     SortForJoin(entries);
 
-    if (add) {
-        while (lvCombine->topLevelItemCount() > 0)
-            lvCombine->takeTopLevelItem(lvCombine->topLevelItemCount() - 1);
-    } else {
+    if (add)
+        TakeAllRows(*lvCombine);
+    else
         ClearJoinList();
-    }
     JoinTotalText = TotalText(entries);
-    for (TJoinEntry& entry : entries) {
-        TCombiItem* row = entry.Row ? entry.Row : new TCombiItem;
-        if (entry.Fresh)
-            row->Record = std::move(entry.Fresh);
-        SetRowTexts(*row, *row->Record);
-        lvCombine->addTopLevelItem(row);
-    }
+    AddEntryRows(*lvCombine, entries);
     FitJoinColumns(*lvCombine);
     CheckJoinOrigin(*lvCombine, *lbCombiWarning);
     UpdateControls();

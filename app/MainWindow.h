@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/IndexRebuild.h"
@@ -41,6 +42,7 @@ class TKeyFrameStrip;
 class TSpinEdit;
 class TZendra;
 struct TJobHooks;
+struct TProjectLoad;
 
 // What the classic file dialogs kept between runs of the dialog.
 struct TFileDialogState {
@@ -95,6 +97,7 @@ public:
     void StartSplit();
     bool RunJoin();
     bool SelectJoinFiles(bool add);
+    std::vector<std::string> PickJoinFiles(bool add);
     bool RunClip(std::int32_t startFrame, std::int32_t endFrame);
     bool RunSplit(const std::vector<std::int32_t>& plan, std::int32_t entryCount);
 
@@ -126,6 +129,10 @@ public:
     void SaveProjectas1Click();
     bool SaveProjectFile();
     bool LoadProjectFile();
+    QString ChooseProjectFile();
+    void ApplyProjectMovie(const TProjectLoad& load, const QString& name);
+    void ApplyProjectSplit(const TProjectLoad& load);
+    void ApplyProjectJoinList(const TProjectLoad& load);
 
     // --- player panel
     void TrackBar1Change();

@@ -44,6 +44,15 @@ QString FolderToStartIn(const TFileDialogState& dialog)
     return dialog.FileName.isEmpty() ? dialog.InitialDir : QFileInfo(dialog.FileName).absolutePath();
 }
 
+TProjectLoad ReadProjectFile(const QString& name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EZendraError(S("Cannot open file " + name));
+    const QByteArray data = file.readAll();
+    return DecodeProject(TProjectBytes(data.begin(), data.end()));
+}
+
 }  // namespace
 
 void TForm1::NewProject1Click()
@@ -149,28 +158,40 @@ bool TForm1::SaveProjectFile()
     return true;
 }
 
-bool TForm1::LoadProjectFile()
+QString TForm1::ChooseProjectFile()
 {
     OpenProjDlg.Title = QStringLiteral("Select Zendra Project File");
     const QString name = Q(Dialogs().OpenFile(S(OpenProjDlg.Title), S(kProjectFilter), S(FolderToStartIn(OpenProjDlg))));
     if (name.isEmpty())
-        return false;
+        return {};
     OpenProjDlg.FileName = name;
     if (!FileExists(S(name))) {
         ShowMessage(S("Project file " + name + " does not exists"));
-        return false;
+        return {};
     }
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EZendraError(S("Cannot open file " + name));
-    const QByteArray data = file.readAll();
+    return name;
+}
+
+bool TForm1::LoadProjectFile()
+{
+    const QString name = ChooseProjectFile();
+    if (name.isEmpty())
+        return false;
     // What was read before a failure stays applied, in the file's order; the failure is
     // raised where the value that broke would have been applied.
-    const TProjectLoad load = DecodeProject(TProjectBytes(data.begin(), data.end()));
-    const TProjectData& project = load.Data;
+    const TProjectLoad load = ReadProjectFile(name);
     load.ThrowUnless(TProjectField::Mark);
     if (!load.Marked)
         return false;
+    ApplyProjectMovie(load, name);
+    ApplyProjectSplit(load);
+    ApplyProjectJoinList(load);
+    return true;
+}
+
+void TForm1::ApplyProjectMovie(const TProjectLoad& load, const QString& name)
+{
+    const TProjectData& project = load.Data;
     load.ThrowUnless(TProjectField::MovieFile);
     MovieFileName = Q(project.MovieFile);
     load.ThrowUnless(TProjectField::JoinOutputFile);
@@ -193,7 +214,11 @@ bool TForm1::LoadProjectFile()
         OutputBaseFolder = QFileInfo(QDir::cleanPath(splitFolder)).absolutePath() + QLatin1Char('/');
         UpdateOutputFolder();
     }
+}
 
+void TForm1::ApplyProjectSplit(const TProjectLoad& load)
+{
+    const TProjectData& project = load.Data;
     load.ThrowUnless(TProjectField::PartCount);
     {
         // The stored count belongs to the stored mode: writing it must not switch to "Custom".
@@ -205,7 +230,11 @@ bool TForm1::LoadProjectFile()
     ClipStartFrame = project.ClipStart;
     ClipEndFrame = project.ClipEnd;
     UpdateControls();
+}
 
+void TForm1::ApplyProjectJoinList(const TProjectLoad& load)
+{
+    const TProjectData& project = load.Data;
     ClearJoinList();
     load.ThrowUnless(TProjectField::RowCount);
     double seconds = 0;
@@ -227,7 +256,6 @@ bool TForm1::LoadProjectFile()
     FitJoinColumns(*lvCombine);
     CheckJoinOrigin(*lvCombine, *lbCombiWarning);
     UpdateControls();
-    return true;
 }
 
 }  // namespace zendra

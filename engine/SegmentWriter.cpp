@@ -55,11 +55,8 @@ void TZendra::CheckCuttable() const
                            "Only movies held in one RIFF chunk can be cut without losing their end.");
 }
 
-bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecord* record, std::int32_t end)
+std::int32_t TZendra::CheckedSegmentFrames(const std::string& name, std::int32_t start, std::int32_t& end) const
 {
-    Cancelled = false;
-    if (!HeaderList || !IndexChunk || !MovieList)
-        return false;
     const auto count = static_cast<std::int32_t>(Index.size());
     if (end < 0)
         end = count - 1;
@@ -73,25 +70,45 @@ bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecor
     CheckCuttable();
     if (SameFile(name, MovieFile))
         throw EZendraError("Can not write " + name + ": it is the movie being read.");
+    return frames;
+}
 
+std::int32_t TZendra::SegmentLeadCount(const std::string& name, std::int32_t start, bool withPartRecord) const
+{
+    const auto count = static_cast<std::int32_t>(Index.size());
     std::int32_t lead = 0;
     if (start > 0)
         while (lead < count && !IsVideoEntry(Index[static_cast<std::size_t>(lead)]))
             ++lead;
-    if (record && lead > kMaxLeadCount)
+    if (withPartRecord && lead > kMaxLeadCount)
         throw EZendraError("Can not write " + name + ": it would begin with " + std::to_string(lead) +
                            " sound chunks ahead of its first frame, more than a part record can count (" +
                            std::to_string(kMaxLeadCount) + ").");
+    return lead;
+}
 
+std::uint64_t TZendra::PredictedSegmentSize(std::int32_t start, std::int32_t end, std::int32_t lead,
+                                            bool withPartRecord) const
+{
     // Everything but the chunks is the input's, so the output's size is known up front.
     std::uint64_t predicted = FixedOutputSize() + 16 * std::uint64_t(lead + end - start + 1);
-    if (record)
+    if (withPartRecord)
         predicted += 8 + TPartRecord::kSize;
     for (std::int32_t i = 0; i < lead; ++i)
         predicted += ChunkSpan(Index[static_cast<std::size_t>(i)]);
     for (std::int32_t i = start; i <= end; ++i)
         predicted += ChunkSpan(Index[static_cast<std::size_t>(i)]);
-    CheckOutputSize(name, predicted);
+    return predicted;
+}
+
+bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecord* record, std::int32_t end)
+{
+    Cancelled = false;
+    if (!HeaderList || !IndexChunk || !MovieList)
+        return false;
+    const std::int32_t frames = CheckedSegmentFrames(name, start, end);
+    const std::int32_t lead = SegmentLeadCount(name, start, record != nullptr);
+    CheckOutputSize(name, PredictedSegmentSize(start, end, lead, record != nullptr));
 
     if (!PrepareOutputFile(name, true))
         return false;
@@ -100,7 +117,12 @@ bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecor
         if (IndexIsRelative())
             record->SetRelativeIndex(1);
     }
+    return WriteAndProveSegment(name, start, end, lead, frames, record);
+}
 
+bool TZendra::WriteAndProveSegment(const std::string& name, std::int32_t start, std::int32_t end, std::int32_t lead,
+                                   std::int32_t frames, const TPartRecord* record)
+{
     const std::string temporary = TemporaryOutputName(name);
     auto output = TBinaryFile::Create(temporary);
     if (!output)
