@@ -87,20 +87,6 @@ std::int32_t TZendra::SegmentLeadCount(const std::string& name, std::int32_t sta
     return lead;
 }
 
-std::uint64_t TZendra::PredictedSegmentSize(std::int32_t start, std::int32_t end, std::int32_t lead,
-                                            bool withPartRecord) const
-{
-    // Everything but the chunks is the input's, so the output's size is known up front.
-    std::uint64_t predicted = FixedOutputSize() + 16 * std::uint64_t(lead + end - start + 1);
-    if (withPartRecord)
-        predicted += 8 + TPartRecord::kSize;
-    for (std::int32_t i = 0; i < lead; ++i)
-        predicted += ChunkSpan(Index[static_cast<std::size_t>(i)]);
-    for (std::int32_t i = start; i <= end; ++i)
-        predicted += ChunkSpan(Index[static_cast<std::size_t>(i)]);
-    return predicted;
-}
-
 bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecord* record, std::int32_t end)
 {
     Cancelled = false;
@@ -108,7 +94,8 @@ bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecor
         return false;
     const std::int32_t frames = CheckedSegmentFrames(name, start, end);
     const std::int32_t lead = SegmentLeadCount(name, start, record != nullptr);
-    CheckOutputSize(name, PredictedSegmentSize(start, end, lead, record != nullptr));
+    // Everything but the chunks is the input's, so the output's size is known up front.
+    CheckOutputSize(name, PartFileSize(start, end, record != nullptr));
 
     if (!PrepareOutputFile(name, true))
         return false;

@@ -122,8 +122,6 @@ private:
     // SaveToFile's steps: the checks, the sound chunks ahead of the first frame, the size, the writing.
     std::int32_t CheckedSegmentFrames(const std::string& name, std::int32_t start, std::int32_t& end) const;
     std::int32_t SegmentLeadCount(const std::string& name, std::int32_t start, bool withPartRecord) const;
-    std::uint64_t PredictedSegmentSize(std::int32_t start, std::int32_t end, std::int32_t lead,
-                                       bool withPartRecord) const;
     bool WriteAndProveSegment(const std::string& name, std::int32_t start, std::int32_t end, std::int32_t lead,
                               std::int32_t frames, const TPartRecord* record);
     bool WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t end, std::int32_t lead,
