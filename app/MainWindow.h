@@ -341,6 +341,9 @@ private:
     void CreateBackground(const TPlayerFactory& makePlayer);
     void CreateNotebook();
     void CreateSplitTab();
+    void CreateSplitModeBox();
+    void CreateSplitNameBox();
+    void CreateSplitFolderBox();
     void CreateRejoinTab();
     void CreateClipTab();
     void CreateWorkingPage();

@@ -368,7 +368,18 @@ void TForm1::CreateSplitTab()
 {
     tbSplitting = Named(new QWidget, "tbSplitting");
     auto* grid = Compact(new QGridLayout(tbSplitting), 4, 2);
+    CreateSplitModeBox();
+    CreateSplitNameBox();
+    CreateSplitFolderBox();
+    grid->addWidget(GroupBox4, 0, 0);
+    grid->addWidget(GroupBox5, 0, 1);
+    grid->addWidget(GroupBox6, 1, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    PageControl1->addTab(tbSplitting, QStringLiteral("Split"));
+}
 
+void TForm1::CreateSplitModeBox()
+{
     GroupBox4 = GroupBox(tbSplitting, "GroupBox4", QStringLiteral("Split into (approx.):"));
     auto* modeRow = Compact(new QHBoxLayout(GroupBox4), 4, 4);
     cbMode = Named(new QComboBox(GroupBox4), "cbMode");
@@ -395,7 +406,10 @@ void TForm1::CreateSplitTab()
     connect(seSplitMax, &TSpinEdit::Exit, this, &TForm1::seSplitMaxExit);
     connect(seSplitMax, &TSpinEdit::editingFinished, this, &TForm1::seSplitMaxExit);
     connect(seSplitSize, &QDoubleSpinBox::valueChanged, this, &TForm1::seSplitSizeChange);
+}
 
+void TForm1::CreateSplitNameBox()
+{
     GroupBox5 = GroupBox(tbSplitting, "GroupBox5", QStringLiteral("Output base name"));
     auto* nameRow = Compact(new QHBoxLayout(GroupBox5), 4, 6);
     eSplitFilename = Named(new QLineEdit(QStringLiteral("Output"), GroupBox5), "eSplitFilename");
@@ -410,7 +424,10 @@ void TForm1::CreateSplitTab()
     nameRow->addWidget(eSplitFilename, 1);
     nameRow->addWidget(Label4, 2);
     connect(eSplitFilename, &QLineEdit::textChanged, this, &TForm1::eSplitFilenameChange);
+}
 
+void TForm1::CreateSplitFolderBox()
+{
     GroupBox6 = GroupBox(tbSplitting, "GroupBox6", QStringLiteral("Output folder:"));
     auto* folderRow = Compact(new QHBoxLayout(GroupBox6), 4, 4);
     eSplitOutDir = Named(new QLineEdit(GroupBox6), "eSplitOutDir");
@@ -422,12 +439,6 @@ void TForm1::CreateSplitTab()
     connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::Defaultoutputdirectory1Click);
     folderRow->addWidget(eSplitOutDir, 1);
     folderRow->addWidget(Panel5);
-
-    grid->addWidget(GroupBox4, 0, 0);
-    grid->addWidget(GroupBox5, 0, 1);
-    grid->addWidget(GroupBox6, 1, 0, 1, 2);
-    grid->setColumnStretch(1, 1);
-    PageControl1->addTab(tbSplitting, QStringLiteral("Split"));
 }
 
 void TForm1::CreateRejoinTab()

@@ -3,8 +3,6 @@
 # every 12 frames. Usage: bench/preview_seek.sh [BUILD_DIR] [SEEKS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build="${1:-build}"
 source scripts/lib/sample-movie.sh
-build_in_work "$build" preview_seek_bench
-make_test_movie "$work/bench.avi" 640x480 60 12 128k
-"$build/tests/app/preview_seek_bench" "$work/bench.avi" "${2:-300}"
+prepare_movie "${1:-build}" preview_seek_bench bench.avi 640x480 60 12 128k
+"$build/tests/app/preview_seek_bench" "$movie" "${2:-300}"

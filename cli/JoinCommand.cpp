@@ -1,5 +1,6 @@
 // zendra-cli join: the join job on the command line, with the join list's checks.
 #include <iostream>
+#include <optional>
 
 #include "app/jobs/JobCore.h"
 #include "app/jobs/JoinMembers.h"
@@ -18,6 +19,55 @@ struct TMember {
     std::string Key;
     std::string Batch;
 };
+
+// The members in join order, or nothing when one is refused (each refusal said on stderr).
+std::optional<std::vector<TMember>> OrderedMembers(const std::vector<std::string>& paths, bool force)
+{
+    std::vector<TMember> members;
+    std::vector<std::string> refused;
+    for (const std::string& path : paths) {
+        if (auto member = ReadJoinMember(path))
+            members.push_back({member->Path, JoinSortKey(member->Record), member->Record.BatchIdentity()});
+        else
+            refused.push_back(path);
+    }
+    for (const std::string& path : refused)
+        std::cerr << path << " is not a part written by a split." << std::endl;
+    if (!refused.empty())
+        return std::nullopt;
+    SortForJoin(members);
+    if (const std::size_t i = FirstRepeatedPart(members); i < members.size()) {
+        std::cerr << members[i].Path << " is the same part as " << members[i - 1].Path << "." << std::endl;
+        return std::nullopt;
+    }
+    std::vector<std::string> batches;
+    for (const TMember& member : members)
+        batches.push_back(member.Batch);
+    if (MixedOrigins(batches) && !force) {
+        std::cerr << kMixedOriginText << std::endl << "(use --force to join them all the same)" << std::endl;
+        return std::nullopt;
+    }
+    return members;
+}
+
+int WriteJoin(const std::vector<TMember>& members, const std::string& output, const TArgs& args)
+{
+    std::vector<std::string> rest;
+    for (std::size_t i = 1; i < members.size(); ++i)
+        rest.push_back(members[i].Path);
+    if (FileExists(output) && Confirm("File " + output + " exists. Overwrite?", TButtons::OKCancel) != TAnswer::OK)
+        return kExitFailed;
+    TTerminalProgress progress(output);
+    TJobHooks hooks;
+    hooks.VerifyBytes = WantsByteProof(args);
+    RebuildIndexesIn(hooks);
+    hooks.Progress = [&](std::int32_t done, std::int32_t total) { progress.Show(done, total); };
+    const bool joined = RunJoinParts(members.front().Path, rest, output, hooks);
+    progress.Finish();
+    if (joined)
+        std::cout << output << std::endl;
+    return joined ? kExitOk : kExitFailed;
+}
 
 }  // namespace
 
@@ -45,51 +95,11 @@ int RunJoin(const TArgs& args)
         std::cerr << kTooFewToJoinText << std::endl;
         return kExitFailed;
     }
-
     for (const std::string& path : paths)
         if (!CheckInputFile(path))
             return kExitFailed;
-    std::vector<TMember> members;
-    std::vector<std::string> refused;
-    for (const std::string& path : paths) {
-        if (auto member = ReadJoinMember(path))
-            members.push_back({member->Path, JoinSortKey(member->Record), member->Record.BatchIdentity()});
-        else
-            refused.push_back(path);
-    }
-    if (!refused.empty()) {
-        for (const std::string& path : refused)
-            std::cerr << path << " is not a part written by a split." << std::endl;
-        return kExitFailed;
-    }
-    SortForJoin(members);
-    if (const std::size_t i = FirstRepeatedPart(members); i < members.size()) {
-        std::cerr << members[i].Path << " is the same part as " << members[i - 1].Path << "." << std::endl;
-        return kExitFailed;
-    }
-    std::vector<std::string> batches;
-    for (const TMember& member : members)
-        batches.push_back(member.Batch);
-    if (MixedOrigins(batches) && !force) {
-        std::cerr << kMixedOriginText << std::endl << "(use --force to join them all the same)" << std::endl;
-        return kExitFailed;
-    }
-
-    std::vector<std::string> rest;
-    for (std::size_t i = 1; i < members.size(); ++i)
-        rest.push_back(members[i].Path);
-    if (FileExists(output) && Confirm("File " + output + " exists. Overwrite?", TButtons::OKCancel) != TAnswer::OK)
-        return kExitFailed;
-    TTerminalProgress progress(output);
-    TJobHooks hooks;
-    hooks.VerifyBytes = WantsByteProof(args);
-    RebuildIndexesIn(hooks);
-    hooks.Progress = [&](std::int32_t done, std::int32_t total) { progress.Show(done, total); };
-    const bool joined = RunJoinParts(members.front().Path, rest, output, hooks);
-    progress.Finish();
-    if (joined)
-        std::cout << output << std::endl;
-    return joined ? kExitOk : kExitFailed;
+    const auto members = OrderedMembers(paths, force);
+    return members ? WriteJoin(*members, output, args) : kExitFailed;
 }
 
 }  // namespace zendra::cli

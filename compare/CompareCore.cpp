@@ -1,6 +1,7 @@
 #include "compare/CompareCore.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -152,6 +153,49 @@ std::string ChangedText(const std::string& path, std::int64_t startSize, std::in
            std::to_string(endSize) + " bytes.";
 }
 
+namespace {
+
+// Block by block from the start; the outcome settles when either file ends, unless a hook
+// stops the compare first.
+void CompareBlocks(TCompareResult& result, std::FILE* first, std::FILE* second, const std::array<TFileStamp, 2>& starts,
+                   const TCompareHooks& hooks)
+{
+    std::fseek(first, 0, SEEK_SET);
+    std::fseek(second, 0, SEEK_SET);
+    std::int32_t block = 0;
+    std::int64_t firstLeft = result.FirstSize, secondLeft = result.SecondSize;
+    if (hooks.Reading)
+        hooks.Reading(static_cast<std::int32_t>(result.FirstSize / 1024));
+    unsigned char bufferA[kCompareBlock], bufferB[kCompareBlock];
+    for (;;) {
+        if (hooks.ContinueAfterStop && !hooks.ContinueAfterStop())
+            return;
+        if (hooks.Progress)
+            hooks.Progress(block + 1);
+        const std::size_t countA = ReadWithin(first, bufferA, firstLeft);
+        const std::size_t countB = ReadWithin(second, bufferB, secondLeft);
+        if (countA == 0 || countB == 0) {
+            SettleOutcome(result, first, second, starts[0], starts[1]);
+            return;
+        }
+        // Where the last blocks differ in length only the bytes both hold are compared.
+        const std::size_t common = std::min(countA, countB);
+        result.Compared += static_cast<std::int64_t>(common);
+        const auto mismatch = std::mismatch(bufferA, bufferA + common, bufferB);
+        if (mismatch.first != bufferA + common) {
+            ++result.Differences;
+            const auto position = static_cast<std::int32_t>(std::int64_t{block} * kCompareBlock +
+                                                            (mismatch.first - bufferA));
+            if (hooks.Difference &&
+                !hooks.Difference(position, DifferenceQuestionText(result.FirstSize, result.SecondSize, position)))
+                return;
+        }
+        ++block;
+    }
+}
+
+}  // namespace
+
 TCompareResult CompareFiles(const std::string& firstPath, const std::string& secondPath, const TCompareHooks& hooks)
 {
     TCompareResult result;
@@ -183,38 +227,8 @@ TCompareResult CompareFiles(const std::string& firstPath, const std::string& sec
         !hooks.ConfirmSizes(SizeQuestionText(firstPath, result.FirstSize, secondPath, result.SecondSize)))
         return result;
 
-    std::fseek(first.get(), 0, SEEK_SET);
-    std::fseek(second.get(), 0, SEEK_SET);
-    std::int32_t block = 0;
-    std::int64_t firstLeft = result.FirstSize, secondLeft = result.SecondSize;
-    if (hooks.Reading)
-        hooks.Reading(static_cast<std::int32_t>(result.FirstSize / 1024));
-    unsigned char bufferA[kCompareBlock], bufferB[kCompareBlock];
-    for (;;) {
-        if (hooks.ContinueAfterStop && !hooks.ContinueAfterStop())
-            return result;
-        if (hooks.Progress)
-            hooks.Progress(block + 1);
-        const std::size_t countA = ReadWithin(first.get(), bufferA, firstLeft);
-        const std::size_t countB = ReadWithin(second.get(), bufferB, secondLeft);
-        if (countA == 0 || countB == 0) {
-            SettleOutcome(result, first.get(), second.get(), firstStart, secondStart);
-            return result;
-        }
-        // Where the last blocks differ in length only the bytes both hold are compared.
-        const std::size_t common = std::min(countA, countB);
-        result.Compared += static_cast<std::int64_t>(common);
-        const auto mismatch = std::mismatch(bufferA, bufferA + common, bufferB);
-        if (mismatch.first != bufferA + common) {
-            ++result.Differences;
-            const auto position = static_cast<std::int32_t>(std::int64_t{block} * kCompareBlock +
-                                                            (mismatch.first - bufferA));
-            if (hooks.Difference &&
-                !hooks.Difference(position, DifferenceQuestionText(result.FirstSize, result.SecondSize, position)))
-                return result;
-        }
-        ++block;
-    }
+    CompareBlocks(result, first.get(), second.get(), {firstStart, secondStart}, hooks);
+    return result;
 }
 
 }  // namespace zendra

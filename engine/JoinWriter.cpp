@@ -10,13 +10,13 @@
 
 namespace zendra {
 
-namespace {
-
 struct TJoinPart {
     TZendra* Engine;
     std::int32_t Skip;
     std::int32_t CopiedEnd;  // entries [Skip, CopiedEnd) are in the output
 };
+
+namespace {
 
 std::int32_t SkipCount(const TZendra& part)
 {
@@ -91,6 +91,44 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
     // make the joined file's headers disagree with its index.
     std::uint32_t total = static_cast<std::uint32_t>(VideoFrameCount());
     std::vector<TJoinPart> parts = {{this, SkipCount(*this), SkipCount(*this)}};
+    if (!OpenJoinMembers(members, engines, parts, total))
+        return false;
+
+    std::uint64_t predicted = FixedOutputSize();
+    for (const TJoinPart& part : parts)
+        for (std::size_t i = static_cast<std::size_t>(part.Skip); i < part.Engine->Index.size(); ++i)
+            predicted += ChunkSpan(part.Engine->Index[i]) + 16;
+    CheckOutputSize(name, predicted);
+
+    std::int64_t moviSizePos = 0;
+    if (!WriteMovieHead(output, total, nullptr, moviSizePos))
+        return false;
+    FJoinTotal = total;
+    FJoinFrames = 0;
+    if (!CopyJoinParts(parts, output, name))
+        return false;
+
+    std::uint32_t moviSize = 0;
+    std::int64_t indexDataPos = 0;
+    if (!BeginIndex(output, moviSizePos, moviSize, indexDataPos))
+        return false;
+    const std::uint32_t base = PartRecord.RelativeIndex() == 1 ? static_cast<std::uint32_t>(moviSizePos + 4) : 0;
+    std::uint64_t entries = 0;
+    for (const TJoinPart& part : parts) {
+        if (!WriteIndexEntries(output, part.Engine->Index, static_cast<std::size_t>(part.Skip),
+                               static_cast<std::size_t>(part.CopiedEnd), base))
+            return false;
+        entries += static_cast<std::uint64_t>(std::max(0, part.CopiedEnd - part.Skip));
+    }
+    request.Frames = total;
+    request.EntryCount = entries;
+    return FinishMovie(output, moviSizePos, moviSize, indexDataPos);
+}
+
+// Opens every member after this one, in the order given; the movie itself is not taken twice.
+bool TZendra::OpenJoinMembers(const std::vector<std::string>& members, std::vector<std::unique_ptr<TZendra>>& engines,
+                              std::vector<TJoinPart>& parts, std::uint32_t& total)
+{
     for (const std::string& path : members) {
         ProcessMessages();
         if (!FileExists(path)) {
@@ -109,19 +147,13 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
         total += static_cast<std::uint32_t>(member.VideoFrameCount());
         parts.push_back({&member, SkipCount(member), SkipCount(member)});
     }
+    return true;
+}
 
-    std::uint64_t predicted = FixedOutputSize();
-    for (const TJoinPart& part : parts)
-        for (std::size_t i = static_cast<std::size_t>(part.Skip); i < part.Engine->Index.size(); ++i)
-            predicted += ChunkSpan(part.Engine->Index[i]) + 16;
-    CheckOutputSize(name, predicted);
-
-    std::int64_t moviSizePos = 0;
-    if (!WriteMovieHead(output, total, nullptr, moviSizePos))
-        return false;
-
-    FJoinTotal = total;
-    FJoinFrames = 0;
+// Copies each part's chunks after its lead; a Break before the last part asks whether to
+// give up the output or go on.
+bool TZendra::CopyJoinParts(std::vector<TJoinPart>& parts, TBinaryFile& output, const std::string& name)
+{
     for (std::size_t k = 0; k < parts.size(); ++k) {
         TJoinPart& part = parts[k];
         for (;;) {
@@ -141,21 +173,7 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
         if (Cancelled)
             break;
     }
-    std::uint32_t moviSize = 0;
-    std::int64_t indexDataPos = 0;
-    if (!BeginIndex(output, moviSizePos, moviSize, indexDataPos))
-        return false;
-    const std::uint32_t base = PartRecord.RelativeIndex() == 1 ? static_cast<std::uint32_t>(moviSizePos + 4) : 0;
-    std::uint64_t entries = 0;
-    for (const TJoinPart& part : parts) {
-        if (!WriteIndexEntries(output, part.Engine->Index, static_cast<std::size_t>(part.Skip),
-                               static_cast<std::size_t>(part.CopiedEnd), base))
-            return false;
-        entries += static_cast<std::uint64_t>(std::max(0, part.CopiedEnd - part.Skip));
-    }
-    request.Frames = total;
-    request.EntryCount = entries;
-    return FinishMovie(output, moviSizePos, moviSize, indexDataPos);
+    return true;
 }
 
 bool TZendra::CopyMovieChunks(TZendra& part, std::int32_t from, TBinaryFile& output, std::int32_t& copiedEnd)

@@ -144,17 +144,11 @@ bool TZendra::WriteAndProveSegment(const std::string& name, std::int32_t start, 
     return ProveAndPutInPlace(temporary, name, request);
 }
 
-bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t end, std::int32_t lead,
-                           std::int32_t frames, const TPartRecord* record, TChunkOrigins* origins)
+// The sound chunks ahead of the first frame, the first lead entries of the index.
+bool TZendra::CopyLeadChunks(TChunkCopier& copier, std::int32_t lead, TChunkOrigins* origins)
 {
-    std::int64_t moviSizePos = 0;
-    if (!WriteMovieHead(output, static_cast<std::uint32_t>(frames), record, moviSizePos))
-        return false;
-
     const std::uint32_t base = IndexBase();
     const std::int64_t inputSize = File->Size();
-    TChunkCopier copier(*File, output);
-
     for (std::int32_t i = 0; i < lead; ++i) {
         IndexEntry& e = Index[static_cast<std::size_t>(i)];
         const std::int64_t from = std::int64_t{base} + e.Offset;
@@ -168,6 +162,21 @@ bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t
         if (!copier.Add(from, e.Length + 8) || ((e.Length & 1) && !copier.AddZero()))
             return false;
     }
+    return true;
+}
+
+bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t end, std::int32_t lead,
+                           std::int32_t frames, const TPartRecord* record, TChunkOrigins* origins)
+{
+    std::int64_t moviSizePos = 0;
+    if (!WriteMovieHead(output, static_cast<std::uint32_t>(frames), record, moviSizePos))
+        return false;
+
+    const std::uint32_t base = IndexBase();
+    const std::int64_t inputSize = File->Size();
+    TChunkCopier copier(*File, output);
+    if (!CopyLeadChunks(copier, lead, origins))
+        return false;
     std::int32_t written = 0;  // video frames
     std::int32_t copied = 0;   // entries
     while (start + copied <= end) {

@@ -16,6 +16,8 @@ namespace zendra {
 
 struct TChunkOrigins;
 struct TVerifyRequest;
+struct TJoinPart;
+class TChunkCopier;
 
 // The part record counts lead entries and part numbers in 16 bits.
 constexpr std::int32_t kMaxLeadCount = 65535;
@@ -124,10 +126,14 @@ private:
     std::int32_t SegmentLeadCount(const std::string& name, std::int32_t start, bool withPartRecord) const;
     bool WriteAndProveSegment(const std::string& name, std::int32_t start, std::int32_t end, std::int32_t lead,
                               std::int32_t frames, const TPartRecord* record);
+    bool CopyLeadChunks(TChunkCopier& copier, std::int32_t lead, TChunkOrigins* origins);
     bool WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t end, std::int32_t lead,
                       std::int32_t frames, const TPartRecord* record, TChunkOrigins* origins);
     bool JoinInto(TBinaryFile& output, const std::string& name, const std::vector<std::string>& members,
                   std::vector<std::unique_ptr<TZendra>>& engines, TVerifyRequest& request);
+    bool OpenJoinMembers(const std::vector<std::string>& members, std::vector<std::unique_ptr<TZendra>>& engines,
+                         std::vector<TJoinPart>& parts, std::uint32_t& total);
+    bool CopyJoinParts(std::vector<TJoinPart>& parts, TBinaryFile& output, const std::string& name);
     bool ReadMainHeader();
     bool LoadIndex();
     bool ReadIndexEntries(std::uint64_t count);

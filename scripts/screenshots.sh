@@ -4,13 +4,11 @@
 # on an ffmpeg-made movie, into docs/screenshots/. Usage: scripts/screenshots.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build="${1:-build}"
 source scripts/lib/sample-movie.sh
-build_in_work "$build" zendra_screenshots
-make_test_movie "$work/holiday.avi" 640x480 12 12 64k
+prepare_movie "${1:-build}" zendra_screenshots holiday.avi 640x480 12 12 64k
 mkdir -p docs/screenshots "$work/runtime"
 chmod 700 "$work/runtime"
 # The program, with its tour, opens the movie, photographs itself and quits.
-XDG_RUNTIME_DIR="$work/runtime" ZENDRA_SCREENSHOT_DIR="$PWD/docs/screenshots" ZENDRA_SCREENSHOT_MOVIE="$work/holiday.avi" \
+XDG_RUNTIME_DIR="$work/runtime" ZENDRA_SCREENSHOT_DIR="$PWD/docs/screenshots" ZENDRA_SCREENSHOT_MOVIE="$movie" \
   timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/zendra_screenshots" 2>/dev/null
 ls docs/screenshots

@@ -1,6 +1,7 @@
 // The AVI structure viewer: header fields, calculated values, the index and raw bytes of a file.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include <QString>
@@ -13,6 +14,7 @@ class QComboBox;
 class QGroupBox;
 class QHeaderView;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QScrollBar;
 class QStatusBar;
@@ -83,6 +85,8 @@ private:
     QWidget* BuildDataTab();
     QWidget* BuildFrameInformation();
     QWidget* BuildRawData();
+    QLayout* BuildRawModes();
+    QLayout* BuildDataGrid();
     QTreeWidget* MakeHeaderList(const QString& name, bool withSize);
     void ConnectSignals();
 
@@ -124,7 +128,7 @@ private:
     QTreeWidget* lvAudHeader = nullptr;
     QTreeWidget* lvAudStruct = nullptr;
     QStatusBar* StatusBar1 = nullptr;
-    QLabel* FStatusPanels[3] = {};
+    std::array<QLabel*, 3> FStatusPanels{};
     QTimer* ToolTimer1 = nullptr;
 
     QComboBox* cbFrameMode = nullptr;

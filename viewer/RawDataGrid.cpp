@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Platform.h"
+#include "platform/forms/WidgetHelpers.h"
 #include "viewer/FrameList.h"
 #include "viewer/FrameListModel.h"
 #include "viewer/FrameListView.h"
@@ -27,10 +28,8 @@ constexpr int kGridSide = 16;
 
 QFont FixedFont(int pixels)
 {
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
+    QFont font = PixelFont("Courier New", QFont::TypeWriter, pixels);
     font.setFixedPitch(true);
-    font.setPixelSize(pixels);
     return font;
 }
 
@@ -98,7 +97,8 @@ QWidget* TMainStructForm::BuildFrameInformation()
     return group;
 }
 
-QWidget* TMainStructForm::BuildRawData()
+// Hex/Char and the byte, WORD and DWORD readouts above the grid.
+QLayout* TMainStructForm::BuildRawModes()
 {
     sbHex = new QToolButton;
     sbHex->setObjectName(QStringLiteral("sbHex"));
@@ -136,7 +136,11 @@ QWidget* TMainStructForm::BuildRawData()
     top->addSpacing(12);
     top->addLayout(readouts);
     top->addStretch(1);
+    return top;
+}
 
+QLayout* TMainStructForm::BuildDataGrid()
+{
     sgData = new QTableWidget(kGridSide, kGridSide);
     sgData->setObjectName(QStringLiteral("sgData"));
     sgData->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -169,13 +173,17 @@ QWidget* TMainStructForm::BuildRawData()
     gridRow->addWidget(sgData);
     gridRow->addWidget(sbData);
     gridRow->addStretch(1);
+    return gridRow;
+}
 
+QWidget* TMainStructForm::BuildRawData()
+{
     auto* group = new QGroupBox(QStringLiteral("Raw data "));
     group->setObjectName(QStringLiteral("gbRawData"));
     auto* layout = new QVBoxLayout(group);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addLayout(top);
-    layout->addLayout(gridRow);
+    layout->addLayout(BuildRawModes());
+    layout->addLayout(BuildDataGrid());
     layout->addStretch(1);
     PrepareGrid();
     return group;

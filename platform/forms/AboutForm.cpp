@@ -12,6 +12,7 @@
 
 #include "platform/forms/CpuSpeed.h"
 #include "platform/forms/DataFiles.h"
+#include "platform/forms/WidgetHelpers.h"
 #include "common/Version.h"
 #include "platform/Platform.h"
 
@@ -28,10 +29,8 @@ namespace {
 
 QFont TitleFont(int pixelSize)
 {
-    QFont font(QStringLiteral("Comic Sans MS"));
-    font.setStyleHint(QFont::Decorative);
+    QFont font = PixelFont("Comic Sans MS", QFont::Decorative, pixelSize);
     font.setBold(true);
-    font.setPixelSize(pixelSize);
     return font;
 }
 

@@ -17,4 +17,12 @@ void EnableChildControls(QWidget* control, bool enabled)
     }
 }
 
+QFont PixelFont(const char* family, QFont::StyleHint hint, int pixelSize)
+{
+    QFont font(QString::fromLatin1(family));
+    font.setStyleHint(hint);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
 }  // namespace zendra

@@ -1,7 +1,9 @@
 // Writes the fuzz targets' seed corpora: builder movies of the usual layouts, tiny
 // ffmpeg movies, and parts of a split run, each behind a parameter block that picks
 // the operation. Usage: fuzz_seeds FOLDER (one subfolder per target).
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -69,6 +71,8 @@ std::vector<std::pair<std::string, TAviBuilder>> BuilderMovies()
     TAviBuilder dib;
     dib.Video(8, 8, "DIB ").Interleaved(6, 1, 192, 0);
     movies.push_back({"uncompressed", dib});
+    dib.NoIndex();
+    movies.push_back({"uncompressed-no-index", dib});
 
     TAviBuilder extras;
     extras.Video().Audio().Interleaved(12, 4, 50, 20);
@@ -76,6 +80,14 @@ std::vector<std::pair<std::string, TAviBuilder>> BuilderMovies()
     extras.TopBeforeMovie({"JUNK", TBytes(36, 0)}).TopAfterIndex({"ISFT", Pattern(9, 7)});
     movies.push_back({"extra-chunks", extras});
     return movies;
+}
+
+// The movie as a download cut short just before its index: its RIFF size claims more.
+TBytes WithoutIndex(const TBytes& movie)
+{
+    static const char kIndexId[] = "idx1";
+    const auto at = std::find_end(movie.begin(), movie.end(), kIndexId, kIndexId + 4);
+    return at == movie.end() ? movie : TBytes(movie.begin(), at);
 }
 
 // Tiny movies from ffmpeg: real codecs, real index layouts, a few KB each.
@@ -95,9 +107,10 @@ std::vector<std::pair<std::string, TBytes>> FfmpegMovies(const std::string& fold
         const std::string path = folder + "/" + recipe[0] + ".avi";
         const std::string command = "ffmpeg -nostdin -v error -y " + std::string(recipe[1]) +
                                     " -fflags +bitexact -f avi " + ShellQuote(path) + " 2>&1";
-        if (RunCommand(command) == 0)
+        if (RunCommand(command) == 0) {
             movies.push_back({recipe[0], ReadFileBytes(path)});
-        else
+            movies.push_back({std::string(recipe[0]) + "-cut-before-index", WithoutIndex(movies.back().second)});
+        } else
             std::fprintf(stderr, "ffmpeg could not make %s\n", recipe[0]);
     }
     return movies;
@@ -123,6 +136,74 @@ std::vector<TBytes> SplitParts(const std::string& path, const std::string& folde
     return parts;
 }
 
+using TPut = std::function<void(const char* target, const std::string& name, const TBytes& bytes)>;
+
+// Seeds of every target that takes a movie: open, viewer, save (with a join of its parts
+// where it splits) and compare.
+int PutMovieSeeds(const TPut& put, const std::string& name, const TBytes& bytes, const std::string& scratch)
+{
+    const std::string path = scratch + "/" + name + ".avi";
+    WriteFileBytes(path, bytes);
+    put("open", name, WithParams({.A = 3, .B = 7}, bytes));
+    put("viewer", name, WithParams({.Op = 0, .Flags = 1, .A = 1}, bytes));
+    put("viewer", name + "-keys", WithParams({.Op = 3, .A = 0}, bytes));
+    put("save", name + "-save", WithParams({.Op = 0, .Flags = 1, .A = 0, .B = -1}, TwoFiles(bytes, {})));
+    put("save", name + "-clip", WithParams({.Op = 1, .A = 2, .B = 9}, TwoFiles(bytes, {})));
+    put("save", name + "-split", WithParams({.Op = 2, .Mode = 1}, TwoFiles(bytes, {})));
+    put("save", name + "-cancel", WithParams({.Op = 0, .CancelAt = 5, .B = -1}, TwoFiles(bytes, {})));
+    put("save", name + "-full-disk", WithParams({.Op = 0, .Flags = 4, .Budget = 3000, .B = -1}, TwoFiles(bytes, {})));
+    int count = 8;
+    const auto parts = SplitParts(path, scratch + "/" + name + "-parts");
+    if (parts.size() >= 2) {
+        put("save", name + "-join", WithParams({.Op = 3}, TwoFiles(parts[0], parts[1])));
+        // Files that can no longer be opened after the first few opens.
+        put("save", name + "-join-vanishing", WithParams({.Op = 3, .Flags = 32, .Mode = 1}, TwoFiles(parts[0], parts[1])));
+        put("save", name + "-split-vanishing", WithParams({.Op = 2, .Flags = 32, .Mode = 5}, TwoFiles(bytes, {})));
+        put("open", name + "-part", WithParams({.A = 1, .B = 2}, parts[1]));
+        put("compare", name + "-part", WithParams({.Op = 2}, TwoFiles(parts[0], parts[1])));
+        count += 5;
+    }
+    put("compare", name + "-same", WithParams({.Op = 3}, TwoFiles(bytes, bytes)));
+    TBytes changed = bytes;
+    changed[changed.size() / 2] ^= 0x5A;
+    put("compare", name + "-changed", WithParams({.Op = 3}, TwoFiles(bytes, changed)));
+    return count + 2;
+}
+
+// Arguments for each sub-command (info, split, join, clip, compare) on the movie m.avi.
+int PutCommandLineSeeds(const TPut& put)
+{
+    const TBytes movie = BuilderMovies().front().second.Build();
+    const char* const commandLines[][2] = {
+        {"info", "m.avi|--index|--json"},
+        {"split", "m.avi|-n|3|-o|parts|-b|p|-y"},
+        {"join", "m.avi|m.avi|-o|j.avi|--force"},
+        {"clip", "m.avi|--start|0.5s|--end|20|-o|c.avi|-y"},
+        {"compare", "m.avi|m.avi"},
+    };
+    for (std::uint8_t op = 0; op < 5; ++op) {
+        TBytes words;
+        for (const char* c = commandLines[op][1]; *c; ++c)
+            words.push_back(*c == '|' ? 0 : static_cast<std::uint8_t>(*c));
+        // A frame rate of 25.000 for the times.
+        put("cli", commandLines[op][0], WithParams({.Op = op, .Budget = 25000}, TwoFiles(movie, words)));
+    }
+    return 5;
+}
+
+int PutProjectSeeds(const TPut& put)
+{
+    TProjectData project;
+    project.MovieFile = "/films/holiday.avi";
+    project.ClipEnd = 150000;
+    project.SplitBaseName = "holiday";
+    project.Rows = {{"holiday00001.avi", "00001", "0h:00m:10s:00ms", "{A}", "/films/Output/holiday001/holiday00001.avi"}};
+    put("project", "one-row", EncodeProject(project));
+    project.MovieFile = "/home/j\xC3\xBCrgen/" + std::string(300, 'x') + ".avi";
+    put("project", "long-utf8", EncodeProject(project));
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -144,66 +225,14 @@ int main(int argc, char** argv)
 
     for (const fuzz::TFuzzTarget& target : fuzz::Targets())
         fs::create_directories(root / target.Name);
-    auto put = [&root](const char* target, const std::string& name, const TBytes& bytes) {
+    const TPut put = [&root](const char* target, const std::string& name, const TBytes& bytes) {
         WriteFileBytes((root / target / name).string(), bytes);
     };
-
     int count = 0;
-    for (const auto& [name, bytes] : movies) {
-        const std::string path = scratch + "/" + name + ".avi";
-        WriteFileBytes(path, bytes);
-        put("open", name, WithParams({.A = 3, .B = 7}, bytes));
-        put("viewer", name, WithParams({.Op = 0, .Flags = 1, .A = 1}, bytes));
-        put("viewer", name + "-keys", WithParams({.Op = 3, .A = 0}, bytes));
-        put("save", name + "-save", WithParams({.Op = 0, .Flags = 1, .A = 0, .B = -1}, TwoFiles(bytes, {})));
-        put("save", name + "-clip", WithParams({.Op = 1, .A = 2, .B = 9}, TwoFiles(bytes, {})));
-        put("save", name + "-split", WithParams({.Op = 2, .Mode = 1}, TwoFiles(bytes, {})));
-        put("save", name + "-cancel", WithParams({.Op = 0, .CancelAt = 5, .B = -1}, TwoFiles(bytes, {})));
-        put("save", name + "-full-disk", WithParams({.Op = 0, .Flags = 4, .Budget = 3000, .B = -1}, TwoFiles(bytes, {})));
-        count += 8;
-        const auto parts = SplitParts(path, scratch + "/" + name + "-parts");
-        if (parts.size() >= 2) {
-            put("save", name + "-join", WithParams({.Op = 3}, TwoFiles(parts[0], parts[1])));
-            // Files that can no longer be opened after the first few opens.
-            put("save", name + "-join-vanishing", WithParams({.Op = 3, .Flags = 32, .Mode = 1}, TwoFiles(parts[0], parts[1])));
-            put("save", name + "-split-vanishing", WithParams({.Op = 2, .Flags = 32, .Mode = 5}, TwoFiles(bytes, {})));
-            put("open", name + "-part", WithParams({.A = 1, .B = 2}, parts[1]));
-            put("compare", name + "-part", WithParams({.Op = 2}, TwoFiles(parts[0], parts[1])));
-            count += 5;
-        }
-        put("compare", name + "-same", WithParams({.Op = 3}, TwoFiles(bytes, bytes)));
-        TBytes changed = bytes;
-        changed[changed.size() / 2] ^= 0x5A;
-        put("compare", name + "-changed", WithParams({.Op = 3}, TwoFiles(bytes, changed)));
-        count += 2;
-    }
-    // Arguments for each sub-command (info, split, join, clip, compare) on the movie m.avi.
-    const TBytes movie = BuilderMovies().front().second.Build();
-    const char* const commandLines[][2] = {
-        {"info", "m.avi|--index|--json"},
-        {"split", "m.avi|-n|3|-o|parts|-b|p|-y"},
-        {"join", "m.avi|m.avi|-o|j.avi|--force"},
-        {"clip", "m.avi|--start|0.5s|--end|20|-o|c.avi|-y"},
-        {"compare", "m.avi|m.avi"},
-    };
-    for (std::uint8_t op = 0; op < 5; ++op) {
-        TBytes words;
-        for (const char* c = commandLines[op][1]; *c; ++c)
-            words.push_back(*c == '|' ? 0 : static_cast<std::uint8_t>(*c));
-        // A frame rate of 25.000 for the times.
-        put("cli", commandLines[op][0], WithParams({.Op = op, .Budget = 25000}, TwoFiles(movie, words)));
-        ++count;
-    }
-
-    TProjectData project;
-    project.MovieFile = "/films/holiday.avi";
-    project.ClipEnd = 150000;
-    project.SplitBaseName = "holiday";
-    project.Rows = {{"holiday00001.avi", "00001", "0h:00m:10s:00ms", "{A}", "/films/Output/holiday001/holiday00001.avi"}};
-    WriteFileBytes((root / "project" / "one-row").string(), EncodeProject(project));
-    project.MovieFile = "/home/j\xC3\xBCrgen/" + std::string(300, 'x') + ".avi";
-    WriteFileBytes((root / "project" / "long-utf8").string(), EncodeProject(project));
-    count += 2;
+    for (const auto& [name, bytes] : movies)
+        count += PutMovieSeeds(put, name, bytes, scratch);
+    count += PutCommandLineSeeds(put);
+    count += PutProjectSeeds(put);
     fs::remove_all(scratch);
     std::printf("%d seeds from %zu movies in %s\n", count, movies.size(), root.c_str());
     return 0;
