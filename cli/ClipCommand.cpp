@@ -4,6 +4,7 @@
 #include "app/jobs/JobCore.h"
 #include "cli/CliArgs.h"
 #include "cli/InputFile.h"
+#include "cli/OutputJob.h"
 #include "cli/RebuiltIndex.h"
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
@@ -47,18 +48,9 @@ int RunClip(const TArgs& args)
         std::cerr << "The starting position is located behind the ending position." << std::endl;
         return kExitFailed;
     }
-    if (FileExists(output) && Confirm("File " + output + " exists. Overwrite?", TButtons::OKCancel) != TAnswer::OK)
-        return kExitFailed;
-    TTerminalProgress progress(output);
-    TJobHooks hooks;
-    hooks.VerifyBytes = WantsByteProof(args);
-    RebuildIndexesIn(hooks);
-    hooks.Progress = [&](std::int32_t done, std::int32_t total) { progress.Show(done, total); };
-    const bool written = RunClipRange(movieFile, *start, *end, output, hooks);
-    progress.Finish();
-    if (written)
-        std::cout << output << std::endl;
-    return written ? kExitOk : kExitFailed;
+    return RunOutputJob(output, args, [&](const TJobHooks& hooks) {
+        return RunClipRange(movieFile, *start, *end, output, hooks);
+    });
 }
 
 }  // namespace zendra::cli

@@ -6,6 +6,7 @@
 #include "app/jobs/JoinMembers.h"
 #include "cli/CliArgs.h"
 #include "cli/InputFile.h"
+#include "cli/OutputJob.h"
 #include "cli/RebuiltIndex.h"
 #include "common/FileHelpers.h"
 #include "platform/Platform.h"
@@ -55,18 +56,9 @@ int WriteJoin(const std::vector<TMember>& members, const std::string& output, co
     std::vector<std::string> rest;
     for (std::size_t i = 1; i < members.size(); ++i)
         rest.push_back(members[i].Path);
-    if (FileExists(output) && Confirm("File " + output + " exists. Overwrite?", TButtons::OKCancel) != TAnswer::OK)
-        return kExitFailed;
-    TTerminalProgress progress(output);
-    TJobHooks hooks;
-    hooks.VerifyBytes = WantsByteProof(args);
-    RebuildIndexesIn(hooks);
-    hooks.Progress = [&](std::int32_t done, std::int32_t total) { progress.Show(done, total); };
-    const bool joined = RunJoinParts(members.front().Path, rest, output, hooks);
-    progress.Finish();
-    if (joined)
-        std::cout << output << std::endl;
-    return joined ? kExitOk : kExitFailed;
+    return RunOutputJob(output, args, [&](const TJobHooks& hooks) {
+        return RunJoinParts(members.front().Path, rest, output, hooks);
+    });
 }
 
 }  // namespace
