@@ -166,7 +166,7 @@ namespace {
 std::vector<std::uint8_t> ChunkData(TBinaryFile& file, const TZendra& movie, const IndexEntry& e)
 {
     std::vector<std::uint8_t> data(e.Length);
-    if (!file.Seek(std::int64_t{movie.IndexBase()} + e.Offset + 8) || file.Read(data.data(), data.size()) != data.size())
+    if (!file.Seek(movie.ChunkPosition(e) + 8) || file.Read(data.data(), data.size()) != data.size())
         data.clear();
     return data;
 }
@@ -226,7 +226,7 @@ bool HasPackedBitstream(const TZendra& movie, std::int32_t chunkLimit)
         if (read++ >= chunkLimit)
             break;
         data.resize(e.Length);
-        const std::int64_t at = std::int64_t{movie.IndexBase()} + e.Offset + 8;
+        const std::int64_t at = movie.ChunkPosition(e) + 8;
         if (!file->Seek(at) || file->Read(data.data(), data.size()) != data.size())
             return false;
         if (!checkedFirst) {

@@ -94,25 +94,29 @@ void WordFields(Io& io, std::size_t at, TWord (&words)[N])
         io(at + 4 * i, words[i]);
 }
 
-// One 16-byte idx1 entry.
+// One index entry: on disk the 16 bytes of an idx1 entry; in memory its offset is 64 bits
+// wide, so that an entry of an OpenDML index, whose chunk may lie past 4 GiB, fits too.
 struct IndexEntry {
     std::uint32_t ChunkId = 0;
     std::uint32_t Flags = 0;
-    std::uint32_t Offset = 0;
+    std::uint64_t Offset = 0;
     std::uint32_t Length = 0;
 
     static constexpr std::size_t kSize = 16;
     static constexpr std::size_t kChunkId = 0, kFlags = 4, kOffset = 8, kLength = 12;
 
-    template <class R, class Io>
-    static void Fields(R& r, Io io)
+    static IndexEntry Decode(const std::uint8_t* p)
     {
-        io(kChunkId, r.ChunkId); io(kFlags, r.Flags); io(kOffset, r.Offset); io(kLength, r.Length);
+        return {GetU32(p + kChunkId), GetU32(p + kFlags), GetU32(p + kOffset), GetU32(p + kLength)};
     }
-    static IndexEntry Decode(const std::uint8_t* p) { return DecodeFields<IndexEntry>(p); }
-    void Encode(std::uint8_t* p) const { EncodeFields(*this, p); }
+    // The offset is written as its low 32 bits: an idx1 offset.
+    void Encode(std::uint8_t* p) const
+    {
+        PutU32(p + kChunkId, ChunkId); PutU32(p + kFlags, Flags);
+        PutU32(p + kOffset, static_cast<std::uint32_t>(Offset)); PutU32(p + kLength, Length);
+    }
 };
-static_assert(sizeof(IndexEntry) == 16, "index entries are held as 16-byte blocks");
+static_assert(sizeof(IndexEntry) <= 24, "an index entry costs at most 24 bytes of memory");
 
 // A video chunk has "d" as the third character of its id ("00dc", "00db"); DV type-1
 // chunks, whole frames with their sound, are written "00__" by some capture tools.
@@ -285,6 +289,44 @@ struct TSuperIndexEntry : TRecordCodec<TSuperIndexEntry> {
     static void Fields(R& r, Io io)
     {
         io(kOffset, r.qwOffset); io(kIndexSize, r.dwSize); io(kDuration, r.dwDuration);
+    }
+};
+
+// The head of an OpenDML standard index chunk (ix## or ##ix); its 8-byte entries follow.
+struct TStandardIndexRecord : TRecordCodec<TStandardIndexRecord> {
+    static constexpr std::size_t kSize = 24;
+    static constexpr std::size_t kLongsPerEntry = 0, kIndexSubType = 2, kIndexType = 3, kEntriesInUse = 4,
+                                 kChunkId = 8, kBaseOffset = 12, kReserved = 20;
+    static constexpr std::uint8_t kIndexOfIndexes = 0, kIndexOfChunks = 1;
+
+    std::uint16_t wLongsPerEntry = 0;
+    std::uint8_t bIndexSubType = 0, bIndexType = 0;
+    std::uint32_t nEntriesInUse = 0, dwChunkId = 0;
+    std::uint64_t qwBaseOffset = 0;
+    std::uint32_t dwReserved = 0;
+
+    template <class R, class Io>
+    static void Fields(R& r, Io io)
+    {
+        io(kLongsPerEntry, r.wLongsPerEntry); io(kIndexSubType, r.bIndexSubType); io(kIndexType, r.bIndexType);
+        io(kEntriesInUse, r.nEntriesInUse); io(kChunkId, r.dwChunkId); io(kBaseOffset, r.qwBaseOffset);
+        io(kReserved, r.dwReserved);
+    }
+};
+
+// One entry of a standard index: the chunk's data (past its 8-byte header) at the base
+// offset plus dwOffset; bit 31 of dwSize set marks a frame that is not a key frame.
+struct TStandardIndexEntry : TRecordCodec<TStandardIndexEntry> {
+    static constexpr std::size_t kSize = 8;
+    static constexpr std::size_t kOffset = 0, kChunkSize = 4;
+    static constexpr std::uint32_t kNotKeyFrame = 0x80000000u;
+
+    std::uint32_t dwOffset = 0, dwSize = 0;
+
+    template <class R, class Io>
+    static void Fields(R& r, Io io)
+    {
+        io(kOffset, r.dwOffset); io(kChunkSize, r.dwSize);
     }
 };
 

@@ -186,12 +186,7 @@ bool TZendra::RebuildIndex()
     LeftOutEntries = 0;
     IndexRebuilt = true;
     RebuiltFromCutOffMovie = walk.CutOff;
-    if (!IndexChunk) {
-        // Stands for the idx1 the writers write afresh; it has no bytes in the input.
-        IndexChunk = AddChild(ctIndex);
-        IndexChunk->Id = "idx1";
-        IndexChunk->PositionInParent = ChildCount() - 1;
-    }
+    AddIndexStandIn();
     IndexChunk->Size = static_cast<std::uint32_t>(Index.size() * IndexEntry::kSize);
     const auto videoCount = static_cast<std::int32_t>(std::count_if(Index.begin(), Index.end(), IsVideoEntry));
     if (videoCount < FrameCount || FrameCount < 0)

@@ -18,9 +18,8 @@ constexpr std::size_t kSampleSpread = 32;
 
 class TIndexResolver {
 public:
-    TIndexResolver(TBinaryFile& file, const TChunk& movie, int streams)
-        : FReader(file), FFileSize(file.Size()), FMovieStart(std::int64_t{movie.DataPosition} + 4),
-          FMovieEnd(std::int64_t{movie.DataPosition} + movie.Size), FStreams(streams)
+    TIndexResolver(TBinaryFile& file, const std::vector<TMovieSpan>& movies, int streams)
+        : FReader(file), FFileSize(file.Size()), FMovies(movies), FStreams(streams)
     {
     }
 
@@ -31,7 +30,7 @@ public:
         const std::int64_t at = base + e.Offset;
         if (at + 8 + e.Length > FFileSize)
             return TEntryFit::PastEnd;
-        if (at < FMovieStart || at + 8 + e.Length > FMovieEnd)
+        if (!InMovieList(at, at + 8 + e.Length))
             return TEntryFit::NoChunk;  // in the headers, in idx1 or beyond movi
         TChunkHeader header;
         if (!FReader.Read(at, header) || header.Id != e.ChunkId || header.Size != e.Length)
@@ -40,10 +39,18 @@ public:
     }
 
 private:
+    // Inside one movi list, past its type field.
+    bool InMovieList(std::int64_t from, std::int64_t to) const
+    {
+        for (const TMovieSpan& movie : FMovies)
+            if (from >= movie.Begin + 4 && to <= movie.End)
+                return true;
+        return false;
+    }
+
     TChunkHeaderReader FReader;
     std::int64_t FFileSize;
-    std::int64_t FMovieStart;
-    std::int64_t FMovieEnd;
+    const std::vector<TMovieSpan>& FMovies;
     int FStreams;
 };
 
@@ -69,7 +76,7 @@ int TZendra::StreamCount() const
 
 bool TZendra::ResolveIndexBase()
 {
-    TIndexResolver resolver(*File, *MovieList, StreamCount());
+    TIndexResolver resolver(*File, MovieSpans, StreamCount());
     std::vector<std::size_t> sample;
     for (std::size_t i = 0; i < Index.size() && i < kSampleHead; ++i)
         sample.push_back(i);
@@ -100,7 +107,7 @@ bool TZendra::ResolveIndexBase()
 
 void TZendra::LeaveOutUnresolvedEntries()
 {
-    TIndexResolver resolver(*File, *MovieList, StreamCount());
+    TIndexResolver resolver(*File, MovieSpans, StreamCount());
     const std::int64_t base = IndexBase();
     const auto kept = std::remove_if(Index.begin(), Index.end(), [&](const IndexEntry& e) {
         return !resolver.NamesStream(e) || resolver.Fit(e, base) == TEntryFit::NoChunk;

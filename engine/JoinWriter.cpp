@@ -179,7 +179,6 @@ bool TZendra::CopyJoinParts(std::vector<TJoinPart>& parts, TBinaryFile& output, 
 bool TZendra::CopyMovieChunks(TZendra& part, std::int32_t from, TBinaryFile& output, std::int32_t& copiedEnd)
 {
     const auto count = static_cast<std::int32_t>(part.Index.size());
-    const std::uint32_t base = part.IndexBase();
     const std::int64_t inputSize = part.File->Size();
     TChunkCopier copier(*part.File, output);
     for (std::int32_t i = from; i < count; ++i) {
@@ -191,7 +190,7 @@ bool TZendra::CopyMovieChunks(TZendra& part, std::int32_t from, TBinaryFile& out
             ++FJoinFrames;
         if (OnProgress && i % 100 == 0)
             OnProgress(static_cast<std::int32_t>(FJoinFrames), static_cast<std::int32_t>(FJoinTotal));
-        const std::int64_t source = std::int64_t{base} + e.Offset;
+        const std::int64_t source = part.ChunkPosition(e);
         const auto bytes = static_cast<std::uint32_t>(ChunkSpan(e));
         if (source + bytes > inputSize) {
             copier.Flush();
@@ -202,7 +201,7 @@ bool TZendra::CopyMovieChunks(TZendra& part, std::int32_t from, TBinaryFile& out
         }
         if (FOrigins)
             FOrigins->Add(*part.File, source);
-        e.Offset = static_cast<std::uint32_t>(copier.Position());
+        e.Offset = static_cast<std::uint64_t>(copier.Position());
         if (!copier.Add(source, bytes))
             return false;
         copiedEnd = i + 1;

@@ -200,7 +200,7 @@ private:
             ++FMovieChunks;
             if (inOrder && k < entries.Count()) {
                 const IndexEntry e = entries.At(k);
-                inOrder = base + e.Offset == at && e.ChunkId == h.Id && e.Length == h.Size;
+                inOrder = base + static_cast<std::int64_t>(e.Offset) == at && e.ChunkId == h.Id && e.Length == h.Size;
                 if (inOrder) {
                     Accept(e, at);
                     ++k;
@@ -313,7 +313,7 @@ private:
     static std::int64_t BaseOf(TChunkHeaderReader& chunks, const IndexEntry& first, std::int64_t moviType)
     {
         TChunkHeader h;
-        if (chunks.Read(moviType + first.Offset, h) && h.Id == first.ChunkId && h.Size == first.Length)
+        if (chunks.Read(moviType + static_cast<std::int64_t>(first.Offset), h) && h.Id == first.ChunkId && h.Size == first.Length)
             return moviType;
         return 0;
     }
@@ -321,7 +321,7 @@ private:
     void CheckEntry(TChunkHeaderReader& chunks, const IndexEntry& e, std::uint64_t i, std::int64_t base,
                     std::int64_t moviData, std::int64_t moviEnd)
     {
-        const std::int64_t at = base + e.Offset;
+        const std::int64_t at = base + static_cast<std::int64_t>(e.Offset);
         auto entry = [&] {
             return "index entry " + std::to_string(i) + " (" + CodeText(e.ChunkId) + ", " + std::to_string(e.Length) +
                    " bytes)";

@@ -43,14 +43,14 @@ private:
     std::vector<IndexEntry>& FIndex;
     std::int32_t FLead;
     std::int32_t FStart;
-    std::vector<std::uint32_t> FOffsets;
+    std::vector<std::uint64_t> FOffsets;
 };
 
 }  // namespace
 
 void TZendra::CheckCuttable() const
 {
-    if (HasExtendedRiff)
+    if (HasExtendedRiff && !OpenDmlIndexUsed)
         throw EZendraError(MovieFile + " continues past its first RIFF chunk (an OpenDML movie of 1 GiB or more). "
                            "Only movies held in one RIFF chunk can be cut without losing their end.");
 }
@@ -147,18 +147,17 @@ bool TZendra::WriteAndProveSegment(const std::string& name, std::int32_t start, 
 // The sound chunks ahead of the first frame, the first lead entries of the index.
 bool TZendra::CopyLeadChunks(TChunkCopier& copier, std::int32_t lead, TChunkOrigins* origins)
 {
-    const std::uint32_t base = IndexBase();
     const std::int64_t inputSize = File->Size();
     for (std::int32_t i = 0; i < lead; ++i) {
         IndexEntry& e = Index[static_cast<std::size_t>(i)];
-        const std::int64_t from = std::int64_t{base} + e.Offset;
+        const std::int64_t from = ChunkPosition(e);
         if (from + 8 + e.Length > inputSize) {
             ShowMessage(ReadFailureText(i, from, e.Length));
             return false;
         }
         if (origins)
             origins->Add(*File, from);
-        e.Offset = static_cast<std::uint32_t>(copier.Position());
+        e.Offset = static_cast<std::uint64_t>(copier.Position());
         if (!copier.Add(from, e.Length + 8) || ((e.Length & 1) && !copier.AddZero()))
             return false;
     }
@@ -172,7 +171,6 @@ bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t
     if (!WriteMovieHead(output, static_cast<std::uint32_t>(frames), record, moviSizePos))
         return false;
 
-    const std::uint32_t base = IndexBase();
     const std::int64_t inputSize = File->Size();
     TChunkCopier copier(*File, output);
     if (!CopyLeadChunks(copier, lead, origins))
@@ -194,7 +192,7 @@ bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t
             }
             ++written;
         }
-        const std::int64_t from = std::int64_t{base} + e.Offset;
+        const std::int64_t from = ChunkPosition(e);
         const std::uint32_t bytes = static_cast<std::uint32_t>(ChunkSpan(e));
         if (from + bytes > inputSize) {
             copier.Flush();
@@ -203,7 +201,7 @@ bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t
         }
         if (origins)
             origins->Add(*File, from);
-        e.Offset = static_cast<std::uint32_t>(copier.Position());
+        e.Offset = static_cast<std::uint64_t>(copier.Position());
         if (!copier.Add(from, bytes))
             return false;
         ++copied;

@@ -42,13 +42,13 @@ std::string MatchChunksWithSource(const TZendra& file, const TZendra& source)
     TChunkHasher sourceHasher(*source.File);
     TChunkKey key;
     for (const IndexEntry& e : source.Index)
-        if (sourceHasher.Key(std::int64_t{source.IndexBase()} + e.Offset, e, key))
+        if (sourceHasher.Key(source.ChunkPosition(e), e, key))
             ++available[key];
 
     TChunkHasher fileHasher(*file.File);
     for (std::size_t i = 0; i < file.Index.size(); ++i) {
         const IndexEntry& e = file.Index[i];
-        if (!fileHasher.Key(std::int64_t{file.IndexBase()} + e.Offset, e, key))
+        if (!fileHasher.Key(file.ChunkPosition(e), e, key))
             return "chunk " + std::to_string(i) + " can not be read";
         const auto found = available.find(key);
         if (found == available.end() || found->second == 0)

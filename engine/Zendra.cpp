@@ -9,12 +9,6 @@
 
 namespace zendra {
 
-namespace {
-
-constexpr std::int64_t kTwoGiB = std::int64_t{1} << 31;
-
-}  // namespace
-
 TZendra::TZendra(const std::string& fileName, TProgressEvent onProgress, TIndexRebuild rebuild)
     : TChunk(nullptr, nullptr, ctFile), MovieFile(fileName), OnProgress(std::move(onProgress)),
       IndexRebuildPolicy(rebuild)
@@ -22,8 +16,6 @@ TZendra::TZendra(const std::string& fileName, TProgressEvent onProgress, TIndexR
     FInput = TBinaryFile::OpenRead(fileName);
     if (!FInput)
         return;
-    if (FInput->Size() >= kTwoGiB)
-        throw EZendraError(fileName + " is 2 GiB or larger; files of this size are not supported.");
     File = FInput.get();
     ReadTree();
 
@@ -52,22 +44,71 @@ TZendra::TZendra(const std::string& fileName, TProgressEvent onProgress, TIndexR
         throw EZendraError("File format unknown " + fileName);
     if (!MovieList)
         throw EZendraError("Invalid data segment " + fileName);
-    if (!IndexChunk && IndexRebuildPolicy == TIndexRebuild::Refuse)
-        throw EZendraError(fileName + " does not have index.");
-    if (!ReadMainHeader())
-        throw EZendraError("Can not read header contents of " + fileName);
-    const bool loaded = IndexChunk && (IndexRebuildPolicy == TIndexRebuild::Refuse || !IndexUnusable());
-    if (loaded && !LoadIndex())
-        throw EZendraError("Error reading index");
-    if (!loaded && !RebuildIndex())
-        throw EZendraError(IndexChunk ? "Error reading index" : fileName + " does not have index.");
-    if (loaded && IndexRebuildPolicy != TIndexRebuild::Refuse && EntriesCutOffWithMovie())
-        RebuildIndex();
+    LoadMovieIndex();
     if (PartRecordChunk) {
         PartRecord = PartRecordChunk->Record;
         IsPart = PartRecord.PartIndex() > 0;
     }
+}
+
+// idx1 describes the first RIFF only: a movie that goes on past it, or has no idx1, is
+// read by its OpenDML index where it has one.
+void TZendra::LoadMovieIndex()
+{
     CheckExtendedRiff();
+    MovieSpans = {{std::int64_t{MovieList->DataPosition}, std::int64_t{MovieList->DataPosition} + MovieList->Size}};
+    for (const TMovieSpan& span : FindExtendedMovies(*File, EndPosition()))
+        MovieSpans.push_back(span);
+    TOpenDmlIndex openDml;
+    if (HasExtendedRiff || !IndexChunk)
+        openDml = ReadOpenDmlIndex(*File, HeaderList->DataPosition, HeaderList->Size);
+    const bool useOpenDml = !openDml.Entries.empty();
+    if (!useOpenDml && !IndexChunk && IndexRebuildPolicy == TIndexRebuild::Refuse)
+        throw EZendraError(MovieFile + " does not have index.");
+    if (!ReadMainHeader())
+        throw EZendraError("Can not read header contents of " + MovieFile);
+    if (useOpenDml) {
+        if (!UseOpenDmlIndex(std::move(openDml)))
+            throw EZendraError("Error reading index");
+        return;
+    }
+    const bool loaded = IndexChunk && (IndexRebuildPolicy == TIndexRebuild::Refuse || !IndexUnusable());
+    if (loaded && !LoadIndex())
+        throw EZendraError("Error reading index");
+    if (!loaded && !RebuildIndex())
+        throw EZendraError(IndexChunk ? "Error reading index" : MovieFile + " does not have index.");
+    if (loaded && IndexRebuildPolicy != TIndexRebuild::Refuse && EntriesCutOffWithMovie())
+        RebuildIndex();
+}
+
+bool TZendra::UseOpenDmlIndex(TOpenDmlIndex openDml)
+{
+    Index = std::move(openDml.Entries);
+    FRelativeIndex = false;
+    OpenDmlIndexUsed = true;
+    LeaveOutUnresolvedEntries();
+    MarkIntraOnlyKeyFrames();
+    AddIndexStandIn();
+    // The main header counts the first RIFF's frames only; dmlh counts them all.
+    if (openDml.TotalFrames > 0)
+        FrameCount = static_cast<std::int32_t>(openDml.TotalFrames);
+    const std::int64_t videoCount = std::count_if(Index.begin(), Index.end(), IsVideoEntry);
+    if (videoCount >= static_cast<std::uint32_t>(FrameCount))
+        return true;
+    ShowMessage("Index number (" + std::to_string(videoCount) + ") is different than frame number in header (" +
+                std::to_string(static_cast<std::uint32_t>(FrameCount)) + ").");
+    FrameCount = static_cast<std::int32_t>(videoCount);
+    return false;
+}
+
+// Stands for the idx1 the writers write afresh where the input has none.
+void TZendra::AddIndexStandIn()
+{
+    if (IndexChunk)
+        return;
+    IndexChunk = AddChild(ctIndex);
+    IndexChunk->Id = "idx1";
+    IndexChunk->PositionInParent = ChildCount() - 1;
 }
 
 TZendra::~TZendra() = default;
@@ -129,20 +170,16 @@ bool TZendra::ReadIndexEntries(std::uint64_t count)
     const int streams = StreamCount();
     std::uint64_t run = 0;
     Index.reserve(static_cast<std::size_t>(std::min(count, kReserveAtMost)));
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(std::min(kBlock, count)) * IndexEntry::kSize);
     for (std::uint64_t done = 0; done < count;) {
         const auto n = static_cast<std::size_t>(std::min(kBlock, count - done));
-        // Read straight into the index: on a little-endian machine the file's bytes are
-        // already the entries' layout.
-        Index.resize(static_cast<std::size_t>(done) + n);
-        IndexEntry* block = Index.data() + done;
         const std::size_t bytes = n * IndexEntry::kSize;
         if (!File->Seek(IndexChunk->DataPosition + static_cast<std::int64_t>(done * IndexEntry::kSize)) ||
-            File->Read(block, bytes) != bytes)
+            File->Read(block.data(), bytes) != bytes)
             return false;
         for (std::size_t k = 0; k < n; ++k) {
-            if constexpr (std::endian::native != std::endian::little)
-                block[k] = IndexEntry::Decode(reinterpret_cast<const std::uint8_t*>(&block[k]));
-            run = NamesStream(block[k].ChunkId, streams) ? 0 : run + 1;
+            Index.push_back(IndexEntry::Decode(&block[k * IndexEntry::kSize]));
+            run = NamesStream(Index.back().ChunkId, streams) ? 0 : run + 1;
             if (run < kNoEntryRun)
                 continue;
             Index.resize(static_cast<std::size_t>(done + k + 1 - run));
@@ -184,10 +221,9 @@ std::uint32_t TZendra::IndexBase() const
 std::int32_t TZendra::FirstEntryOutsideFile() const
 {
     const std::int64_t size = InputSize();
-    const std::uint32_t base = IndexBase();
     for (std::size_t i = 0; i < Index.size(); ++i) {
         const IndexEntry& e = Index[i];
-        if (std::int64_t{base} + e.Offset + 8 + e.Length > size)
+        if (ChunkPosition(e) + 8 + e.Length > size)
             return static_cast<std::int32_t>(i);
     }
     return -1;

@@ -11,6 +11,7 @@
 #include "engine/AviRecords.h"
 #include "engine/Chunk.h"
 #include "engine/IndexRebuild.h"
+#include "engine/OpenDmlIndex.h"
 
 namespace zendra {
 
@@ -42,6 +43,11 @@ public:
     bool IndexIsRelative() const;
     // Added to an entry's offset to get its file position.
     std::uint32_t IndexBase() const;
+    // Where the chunk of an entry begins in the file: its header, 8 bytes before its data.
+    std::int64_t ChunkPosition(const IndexEntry& e) const
+    {
+        return std::int64_t{IndexBase()} + static_cast<std::int64_t>(e.Offset);
+    }
     // Position of the first index entry whose chunk lies outside the file, or -1.
     std::int32_t FirstEntryOutsideFile() const;
     bool IsOpen() const { return FInput != nullptr; }
@@ -100,8 +106,13 @@ public:
     TPartRecord PartRecord;
     bool IsPart = false;
     bool Cancelled = false;
-    // The movie goes on in further RIFF chunks (OpenDML "AVIX") that this engine does not read.
+    // The movie goes on in further RIFF chunks (OpenDML "AVIX").
     bool HasExtendedRiff = false;
+    // The index is the movie's OpenDML index (every stream's ix## chunks), not idx1: the
+    // movie goes on past its first RIFF, or has no idx1. Its offsets are file positions.
+    bool OpenDmlIndexUsed = false;
+    // The data of the first movi list, then of each RIFF AVIX's movi list.
+    std::vector<TMovieSpan> MovieSpans;
     // Index entries that name no chunk of the movie (a dummy entry, a stream the file does
     // not have, a position in the headers): left out of the index when it is loaded.
     std::int32_t LeftOutEntries = 0;
@@ -141,6 +152,9 @@ private:
     void LeaveOutUnresolvedEntries();
     void MarkIntraOnlyKeyFrames();
     void CheckExtendedRiff();
+    void LoadMovieIndex();
+    bool UseOpenDmlIndex(TOpenDmlIndex openDml);
+    void AddIndexStandIn();
     bool IndexUnusable() const;
     bool EntriesCutOffWithMovie() const;
     TKeyFrameCoding CheckedKeyFrameCoding() const;

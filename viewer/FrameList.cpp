@@ -6,10 +6,11 @@
 
 namespace zendra {
 
-std::string OffsetText(std::uint32_t position)
+// High and low 16-bit words; past 4 GiB the high part grows a digit rather than wrapping.
+std::string OffsetText(std::int64_t position)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04X:%04X", static_cast<unsigned>(position >> 16),
+    char text[24];
+    std::snprintf(text, sizeof text, "%04llX:%04X", static_cast<unsigned long long>(position) >> 16,
                   static_cast<unsigned>(position & 0xFFFF));
     return text;
 }
@@ -19,7 +20,7 @@ std::uint32_t ChunkPosition(const IndexEntry& entry, bool relativeIndex, std::ui
     return relativeIndex ? entry.Offset + movieDataPosition : entry.Offset;
 }
 
-std::string FrameLineText(const IndexEntry& entry, std::int32_t number, bool video, std::uint32_t chunkPosition)
+std::string FrameLineText(const IndexEntry& entry, std::int32_t number, bool video, std::int64_t chunkPosition)
 {
     std::string flag;
     if (video && HasKeyFlag(entry)) {

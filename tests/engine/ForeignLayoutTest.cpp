@@ -25,8 +25,9 @@ protected:
     {
         EXPECT_EQ(VerifyAviFile(out, {}).Failure, "") << out;
         EXPECT_NO_THROW(TZendra{out}) << out;
-        if (HaveFfmpeg())
+        if (HaveFfmpeg()) {
             EXPECT_TRUE(Probe(out).Clean) << out << " is not read cleanly by ffprobe";
+        }
     }
     // The chunk data of an output, in index order.
     static std::vector<TBytes> ChunkData(const std::string& path)
@@ -91,8 +92,9 @@ TEST_F(ForeignLayoutTest, AHeaderListSizedWithoutAnInnerPadByteIsCopiedAsItIs)
     const std::size_t span = GetU32(&bytes[headerList - 4]) + 1;
     const std::size_t frames = FindText(bytes, "avih") + 8 + 16 - headerList;
     for (std::size_t i = 0; i < span; ++i)
-        if (i < frames || i >= frames + 4)
+        if (i < frames || i >= frames + 4) {
             ASSERT_EQ(out[outHeader + i], bytes[headerList + i]) << "header list byte " << i;
+        }
 }
 
 // Padding ahead of the first indexed chunk makes a relative first offset look absolute.

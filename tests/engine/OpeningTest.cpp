@@ -158,15 +158,16 @@ TEST_F(Opening, EveryTruncationIsRefused)
     EXPECT_EQ("", OpenError(Write(whole, "whole.avi")));
 }
 
-TEST_F(Opening, FilesOfTwoGiBAreRefused)
+// Sparse files: a movie followed by zeros up to and past 2 and 4 GiB.
+TEST_F(Opening, FilesOfTwoGiBAndMoreAreRead)
 {
     const std::string path = Write(PlainMovie());
-    std::filesystem::resize_file(path, (std::uintmax_t{1} << 31) - 2);
-    EXPECT_EQ(30, Open(path)->FrameCount);
-
-    std::filesystem::resize_file(path, std::uintmax_t{1} << 31);
-    const std::string error = OpenError(path);
-    EXPECT_NE(std::string::npos, error.find("2 GiB")) << error;
+    for (const std::uintmax_t size : {std::uintmax_t{1} << 31, (std::uintmax_t{1} << 32) + 100}) {
+        std::filesystem::resize_file(path, size);
+        const auto movie = Open(path);
+        EXPECT_EQ(30, movie->FrameCount);
+        EXPECT_FALSE(movie->HasExtendedRiff);
+    }
 }
 
 // Padding that puts the movi list's data position at 2048.

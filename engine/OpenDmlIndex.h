@@ -1,0 +1,36 @@
+// What an OpenDML movie adds to an AVI 1.0 file: RIFF AVIX chunks after the first RIFF,
+// each with a movi list, and per stream a super index (indx) of standard indexes (ix##).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/AviRecords.h"
+#include "platform/BinaryFile.h"
+
+namespace zendra {
+
+// The data of one movi list: from its type field to its end.
+struct TMovieSpan {
+    std::int64_t Begin = 0;
+    std::int64_t End = 0;
+};
+
+// The movi lists of the RIFF AVIX chunks that follow, one after the other, from position on.
+std::vector<TMovieSpan> FindExtendedMovies(TBinaryFile& file, std::int64_t position);
+
+struct TOpenDmlIndex {
+    // In file order; offsets are file positions of the chunk headers.
+    std::vector<IndexEntry> Entries;
+    // The dmlh frame count over every RIFF, 0 where the movie has none.
+    std::uint32_t TotalFrames = 0;
+    // Super indexes found in the header list, whether or not they held entries.
+    int SuperIndexes = 0;
+};
+
+// Reads the super indexes in the header list (headerList: position and size of the list's
+// data) and every standard index they name. Sizes and counts are checked against the
+// file before they are trusted; a standard index that does not hold up is passed over.
+TOpenDmlIndex ReadOpenDmlIndex(TBinaryFile& file, std::int64_t headerList, std::uint32_t headerListSize);
+
+}  // namespace zendra
