@@ -46,6 +46,8 @@ public:
     TAviBuilder& Audio(std::uint32_t samplesPerSec = 44100, std::uint16_t bits = 16, std::uint16_t channels = 2);
     TAviBuilder& Stream(const TStreamSpec& spec);
     TStreamSpec& LastStream() { return FStreams.back(); }
+    std::vector<TStreamSpec>& Streams() { return FStreams; }
+    TAviBuilder& ClearChunks() { FChunks.clear(); return *this; }
 
     // Movie data; contents are a pattern that names the chunk, so copies can be checked.
     TAviBuilder& Frame(bool key, std::uint32_t size = 100, int stream = 0);

@@ -1,0 +1,142 @@
+// Movies that go on past their first RIFF, read by their OpenDML index, and cut.
+#include <fstream>
+
+#include "app/jobs/JobCore.h"
+#include "engine/OutputVerifier.h"
+#include "tests/engine/EngineFixture.h"
+#include "tests/testkit/OpenDmlBuilder.h"
+
+namespace zendra::test {
+namespace {
+
+// A coding no decoder knows: ffprobe reads the packets without decoding them.
+const char* const kOpaqueCoding = "ZNDR";
+
+class OpenDmlTest : public EngineTest {
+protected:
+    // 50 frames, a key frame every 10, each followed by a sound chunk: 100 chunks.
+    static TAviBuilder Movie()
+    {
+        TAviBuilder builder;
+        builder.Video(64, 48, kOpaqueCoding).Audio().Interleaved(50, 10, 100, 40);
+        return builder;
+    }
+
+    // The data of each chunk the movie's index lists, in index order.
+    static std::vector<TBytes> IndexedData(const std::string& path)
+    {
+        const TZendra movie(path);
+        std::ifstream in(path, std::ios::binary);
+        std::vector<TBytes> data;
+        for (const IndexEntry& e : movie.Index) {
+            TBytes bytes(e.Length);
+            in.seekg(movie.ChunkPosition(e) + 8);
+            in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            data.push_back(in ? bytes : TBytes{});
+        }
+        return data;
+    }
+
+    static std::vector<TBytes> BuilderData(const TAviBuilder& builder, std::size_t from = 0, std::size_t to = SIZE_MAX)
+    {
+        std::vector<TBytes> data;
+        for (std::size_t i = from; i < builder.Chunks().size() && i <= to; ++i)
+            data.push_back(builder.Chunks()[i].Data);
+        return data;
+    }
+
+    void ExpectSound(const std::string& output)
+    {
+        EXPECT_EQ(VerifyAviFile(output, {}).Failure, "") << output;
+        if (HaveFfmpeg()) {
+            EXPECT_TRUE(Probe(output).Clean) << output << " is not read cleanly by ffprobe";
+        }
+    }
+};
+
+TEST_F(OpenDmlTest, EveryRiffIsReadByItsOpenDmlIndex)
+{
+    const TOpenDmlOptions layouts[] = {{30, false, true}, {30, true, true}, {30, false, false}, {7, false, true}};
+    for (const TOpenDmlOptions& layout : layouts) {
+        SCOPED_TRACE(::testing::Message() << layout.ChunksPerRiff << " per RIFF, suffix ids " << layout.SuffixIds
+                                          << ", idx1 " << layout.LegacyIndex);
+        const std::string path = Write(BuildOpenDml(Movie(), layout));
+        const auto movie = Open(path);
+        EXPECT_TRUE(movie->HasExtendedRiff);
+        EXPECT_TRUE(movie->OpenDmlIndexUsed);
+        ASSERT_EQ(movie->Index.size(), 100u);
+        EXPECT_EQ(movie->FrameCount, 50);
+        EXPECT_EQ(movie->LeftOutEntries, 0);
+        // Bit 31 of a standard index entry's size marks the frames that are not key frames.
+        const auto keys = std::count_if(movie->Index.begin(), movie->Index.end(),
+                                        [](const IndexEntry& e) { return (e.Flags & kKeyFrameFlag) != 0; });
+        EXPECT_EQ(keys, 5 + 50);
+        EXPECT_EQ(IndexedData(path), BuilderData(Movie()));
+        EXPECT_NO_THROW(movie->CheckCuttable());
+    }
+}
+
+TEST_F(OpenDmlTest, ClipSplitAndJoinAcrossRiffsHoldEveryChunkOnce)
+{
+    const std::string path = Write(BuildOpenDml(Movie(), {13, false, true}));
+    {
+        TZendra movie(path);
+        // From the key frame at entry 20 to entry 79: five RIFFs are crossed.
+        ASSERT_TRUE(movie.SaveToFile(PathOf("clip.avi"), 20, nullptr, 79));
+    }
+    ExpectSound(PathOf("clip.avi"));
+    EXPECT_EQ(IndexedData(PathOf("clip.avi")), BuilderData(Movie(), 20, 79));
+
+    const TSplitResult split = RunSplitParts(path, {0, 40, 80}, 100, PathOf("parts/"), "part", {});
+    ASSERT_TRUE(split.Finished);
+    ASSERT_EQ(split.Written.size(), 3u);
+    for (const std::string& part : split.Written)
+        ExpectSound(part);
+    EXPECT_EQ(IndexedData(split.Written[1]), BuilderData(Movie(), 40, 79));
+
+    ASSERT_TRUE(RunJoinParts(split.Written[0], {split.Written[1], split.Written[2]}, PathOf("joined.avi"), {}));
+    ExpectSound(PathOf("joined.avi"));
+    EXPECT_EQ(IndexedData(PathOf("joined.avi")), BuilderData(Movie()));
+    if (HaveFfmpeg()) {
+        EXPECT_EQ(VideoFrameHashes(PathOf("joined.avi"), false), VideoFrameHashes(path, false));
+    }
+}
+
+// A super index that names one standard index again and again, and a standard index that
+// claims more entries than it holds, give each chunk once.
+TEST_F(OpenDmlTest, HostileIndexCountsDoNotMultiplyTheEntries)
+{
+    const TBytes built = BuildOpenDml(Movie(), {25, false, false});
+    const std::size_t super = FindText(built, "indx") + 8;
+    const std::uint64_t first = GetU64(&built[super + 24]);
+
+    TBytes overclaimed = built;
+    OverwriteU32(overclaimed, static_cast<std::size_t>(first) + 8 + 4, 0x7FFFFFFF);
+    const auto movie = Open(Write(overclaimed, "overclaimed.avi"));
+    EXPECT_EQ(movie->Index.size(), 100u);
+    EXPECT_EQ(IndexedData(PathOf("overclaimed.avi")), BuilderData(Movie()));
+
+    // The video's last three standard indexes replaced by its first: the movie lacks frames
+    // then, and is refused as any movie whose index holds fewer frames than its header.
+    TBytes repeated = built;
+    for (std::size_t i = 1; i < 4; ++i)
+        PutU64(&repeated[super + 24 + 16 * i], first);
+    const std::string path = Write(repeated, "repeated.avi");
+    EXPECT_NE(OpenError(path), "");
+    EXPECT_NE(Scripted->Messages().size(), 0u);
+}
+
+// An entry whose chunk is not where it says is left out, as an idx1 entry would be.
+TEST_F(OpenDmlTest, EntriesThatNameNoChunkAreLeftOut)
+{
+    TBytes file = BuildOpenDml(Movie(), {30, false, false});
+    const std::size_t audioSuper = FindText(file, "indx", FindText(file, "indx") + 4) + 8;
+    const std::size_t standard = static_cast<std::size_t>(GetU64(&file[audioSuper + 24])) + 8;
+    OverwriteU32(file, standard + 24, GetU32(&file[standard + 24]) + 2);  // first sound entry, two bytes off
+    const auto movie = Open(Write(file));
+    EXPECT_EQ(movie->Index.size(), 99u);
+    EXPECT_EQ(movie->LeftOutEntries, 1);
+}
+
+}  // namespace
+}  // namespace zendra::test
