@@ -118,6 +118,7 @@ void PrintJson(const TZendra& movie, const TMovieFacts& f)
               << ", \"duration\": " << JsonString(f.Duration) << ", \"entries\": " << f.Entries
               << ", \"keyframes\": " << f.KeyFrames << ", \"relative_index\": " << (f.Relative ? "true" : "false")
               << ", \"continues_past_first_riff\": " << (movie.HasExtendedRiff ? "true" : "false")
+              << ", \"opendml_index\": " << (movie.OpenDmlIndexUsed ? "true" : "false")
               << ", \"left_out_entries\": " << movie.LeftOutEntries
               << ", \"index_rebuilt\": " << (movie.IndexRebuilt ? "true" : "false")
               << ", \"vbr_mp3\": " << (f.VbrMp3 ? "true" : "false")
@@ -147,8 +148,11 @@ void PrintText(const TZendra& movie, const TMovieFacts& f)
                   << "\n";
     if (movie.LeftOutEntries > 0)
         std::cout << "Left out:       " << movie.LeftOutEntries << " index entries that name no chunk of the movie\n";
-    if (movie.HasExtendedRiff)
-        std::cout << "Note:           the movie continues past its first RIFF chunk (OpenDML); only the first is used\n";
+    if (movie.OpenDmlIndexUsed)
+        std::cout << "Index:          OpenDML, over " << movie.MovieSpans.size() << " RIFF chunks\n";
+    else if (movie.HasExtendedRiff)
+        std::cout << "Note:           the movie continues past its first RIFF chunk (OpenDML) without an OpenDML "
+                     "index; it can not be cut\n";
     if (f.VbrMp3)
         std::cout << "Warning:        VBR MP3 audio (one frame per chunk); some players lose sync after a cut\n";
     if (f.Packed)

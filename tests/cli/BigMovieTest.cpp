@@ -1,0 +1,137 @@
+// Movies past 1 GiB as ffmpeg and GStreamer write them (OpenDML: a RIFF AVIX after the
+// first RIFF, indexes per stream), made once per test in a folder the test removes.
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/testkit/MuxerSamples.h"
+#include "tests/testkit/Samples.h"
+
+namespace zendra::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// High-bit-rate MPEG-4 (noise at a fine quantiser, key frames every 12) with PCM sound,
+// looped by stream copy past 1 GiB.
+const char kFfmpegRecipe[] =
+    "ffmpeg -nostdin -v error -f lavfi -i 'nullsrc=s=720x576:r=25,geq=random(1)*255:128:128' "
+    "-f lavfi -i sine=sample_rate=48000 -t 2 -c:v mpeg4 -q:v 2 -g 12 -sc_threshold 1000000000 "
+    "-c:a pcm_s16le -ac 2 small.avi && "
+    "ffmpeg -nostdin -v error -stream_loop 45 -i small.avi -c copy -fflags +bitexact big.avi && rm small.avi";
+// Raw I420 pictures (every frame a key frame) with PCM sound.
+const char kGstreamerRecipe[] =
+    "gst-launch-1.0 -q videotestsrc num-buffers=1800 ! video/x-raw,format=I420,width=720,height=576,framerate=25/1 ! "
+    "avimux name=mux ! filesink location=big.avi audiotestsrc num-buffers=1688 samplesperbuffer=1024 ! "
+    "audio/x-raw,format=S16LE,rate=24000,channels=1 ! mux.";
+
+class BigMovieTest : public ::testing::Test {
+protected:
+    void SetUp() override { Folder = MakeTempDir("zendra-big"); }
+    void TearDown() override { fs::remove_all(Folder); }
+
+    std::string PathOf(const std::string& name) const { return Folder + "/" + name; }
+
+    // Makes big.avi; skips the test where the muxer is missing.
+    void Make(const char* needs, const char* recipe)
+    {
+        if (!HaveFfmpeg() || RunCommand(std::string("{ ") + needs + " ; } >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << needs << " is not there";
+        std::string log;
+        ASSERT_EQ(RunCommand("cd " + ShellQuote(Folder) + " && " + recipe + " </dev/null 2>&1", &log), 0) << log;
+        ASSERT_GT(fs::file_size(PathOf("big.avi")), std::uintmax_t{1} << 30);
+        Video = VideoFrameHashes(PathOf("big.avi"), false);
+        Audio = AudioPacketHashes(PathOf("big.avi")).value_or(std::vector<std::string>{});
+        ASSERT_FALSE(Video.empty());
+        ASSERT_FALSE(Audio.empty());
+    }
+
+    TCliRun Run(const std::string& arguments) const { return RunCli(Folder, arguments); }
+
+    void ExpectSound(const std::string& path) const
+    {
+        EXPECT_EQ(ProbeErrors(path), "") << path;
+        const TCliRun verify = Run("verify " + ShellQuote(path));
+        EXPECT_EQ(verify.Exit, 0) << path << ": " << verify.Out << verify.Err;
+    }
+
+    // Split in three, each part sound, the parts' pictures the movie's; their join the movie.
+    // (Every part begins with the sound that stands ahead of the movie's first picture, so
+    // only the join gives the sound back as it was.)
+    void SplitAndRejoin()
+    {
+        const TCliRun info = Run("info big.avi --json");
+        ASSERT_EQ(info.Exit, 0) << info.Err;
+        EXPECT_NE(info.Out.find("\"opendml_index\": true"), std::string::npos) << info.Out;
+        EXPECT_NE(info.Out.find("\"frames\": " + std::to_string(Video.size())), std::string::npos) << info.Out;
+
+        const TCliRun split = Run("split big.avi -n 3 -o parts -b p -y");
+        ASSERT_EQ(split.Exit, 0) << split.Err;
+        std::vector<std::string> parts;
+        for (const auto& entry : fs::directory_iterator(PathOf("parts")))
+            parts.push_back(entry.path().string());
+        std::sort(parts.begin(), parts.end());
+        ASSERT_EQ(parts.size(), 3u) << split.Out;
+        std::vector<std::string> video;
+        std::string members;
+        for (const std::string& part : parts) {
+            ExpectSound(part);
+            const auto partVideo = VideoFrameHashes(part, false);
+            video.insert(video.end(), partVideo.begin(), partVideo.end());
+            members += ShellQuote(part) + " ";
+        }
+        EXPECT_EQ(video, Video);
+
+        const TCliRun join = Run("join " + members + "-o joined.avi -y");
+        ASSERT_EQ(join.Exit, 0) << join.Err;
+        fs::remove_all(PathOf("parts"));
+        ExpectSound(PathOf("joined.avi"));
+        EXPECT_EQ(VideoFrameHashes(PathOf("joined.avi"), false), Video);
+        EXPECT_EQ(AudioPacketHashes(PathOf("joined.avi")).value_or(std::vector<std::string>{}), Audio);
+        fs::remove(PathOf("joined.avi"));
+    }
+
+    // A clip across the end of the first RIFF holds a run of the movie's pictures that
+    // begins at most a group before its start and reaches its end.
+    void ClipAcrossRiffs(std::size_t start, std::size_t end, std::size_t group)
+    {
+        const TCliRun clip = Run("clip big.avi --start " + std::to_string(start) + " --end " + std::to_string(end) +
+                                 " -o clip.avi -y");
+        ASSERT_EQ(clip.Exit, 0) << clip.Err;
+        ExpectSound(PathOf("clip.avi"));
+        const auto video = VideoFrameHashes(PathOf("clip.avi"), false);
+        ASSERT_FALSE(video.empty());
+        bool found = false;
+        for (std::size_t first = start >= group ? start - group : 0; first <= start && !found; ++first)
+            found = first + video.size() <= Video.size() && first + video.size() >= end &&
+                    std::equal(video.begin(), video.end(), Video.begin() + static_cast<std::ptrdiff_t>(first));
+        EXPECT_TRUE(found) << video.size() << " pictures that are no run of the movie's from its key frame";
+    }
+
+    std::string Folder;
+    std::vector<std::string> Video, Audio;
+};
+
+TEST_F(BigMovieTest, FfmpegOpenDmlMovieIsSplitRejoinedAndClipped)
+{
+    ASSERT_NO_FATAL_FAILURE(Make("command -v ffmpeg", kFfmpegRecipe));
+    if (IsSkipped())
+        return;
+    SplitAndRejoin();
+    ClipAcrossRiffs(2000, 2200, 12);
+}
+
+TEST_F(BigMovieTest, GstreamerOpenDmlMovieIsSplitRejoinedAndClipped)
+{
+    ASSERT_NO_FATAL_FAILURE(Make("command -v gst-launch-1.0 && gst-inspect-1.0 avimux", kGstreamerRecipe));
+    if (IsSkipped())
+        return;
+    SplitAndRejoin();
+    ClipAcrossRiffs(1650, 1790, 1);
+}
+
+}  // namespace
+}  // namespace zendra::test
