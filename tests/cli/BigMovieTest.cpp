@@ -1,6 +1,7 @@
 // Movies past 1 GiB as ffmpeg and GStreamer write them (OpenDML: a RIFF AVIX after the
 // first RIFF, indexes per stream), made once per test in a folder the test removes.
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -28,9 +29,16 @@ const char kGstreamerRecipe[] =
     "avimux name=mux ! filesink location=big.avi audiotestsrc num-buffers=1688 samplesperbuffer=1024 ! "
     "audio/x-raw,format=S16LE,rate=24000,channels=1 ! mux.";
 
+// Gigabytes go to disk even where the temporary folder is kept in memory.
+std::string MakeDiskFolder()
+{
+    std::string pattern = "/var/tmp/zendra-big-XXXXXX";
+    return mkdtemp(pattern.data()) ? pattern : MakeTempDir("zendra-big");
+}
+
 class BigMovieTest : public ::testing::Test {
 protected:
-    void SetUp() override { Folder = MakeTempDir("zendra-big"); }
+    void SetUp() override { Folder = MakeDiskFolder(); }
     void TearDown() override { fs::remove_all(Folder); }
 
     std::string PathOf(const std::string& name) const { return Folder + "/" + name; }
