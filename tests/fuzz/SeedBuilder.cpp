@@ -13,6 +13,7 @@
 #include "platform/ScriptedPlatform.h"
 #include "tests/fuzz/harness/FuzzHarness.h"
 #include "tests/testkit/AviBuilder.h"
+#include "tests/testkit/OpenDmlBuilder.h"
 #include "tests/testkit/Samples.h"
 
 namespace fs = std::filesystem;
@@ -220,6 +221,8 @@ int main(int argc, char** argv)
     std::vector<std::pair<std::string, TBytes>> movies;
     for (const auto& [name, builder] : BuilderMovies())
         movies.push_back({name, builder.Build()});
+    movies.push_back({"opendml", BuildOpenDml(BuilderMovies().front().second, {17, false, true})});
+    movies.push_back({"opendml-no-idx1", BuildOpenDml(BuilderMovies().front().second, {23, true, false})});
     for (auto& movie : FfmpegMovies(scratch))
         movies.push_back(std::move(movie));
 
