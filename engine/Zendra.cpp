@@ -92,6 +92,12 @@ bool TZendra::UseOpenDmlIndex(TOpenDmlIndex openDml)
     // The main header counts the first RIFF's frames only; dmlh counts them all.
     if (openDml.TotalFrames > 0)
         FrameCount = static_cast<std::int32_t>(openDml.TotalFrames);
+    return IndexHoldsEveryFrame();
+}
+
+// An index with fewer frames than the header counts is told, and the count follows it.
+bool TZendra::IndexHoldsEveryFrame()
+{
     const std::int64_t videoCount = std::count_if(Index.begin(), Index.end(), IsVideoEntry);
     if (videoCount >= static_cast<std::uint32_t>(FrameCount))
         return true;
@@ -149,15 +155,7 @@ bool TZendra::LoadIndex()
     FRelativeIndex = ResolveIndexBase();
     LeaveOutUnresolvedEntries();
     MarkIntraOnlyKeyFrames();
-    std::int64_t videoCount = 0;
-    for (const IndexEntry& e : Index)
-        videoCount += IsVideoEntry(e);
-    if (videoCount >= static_cast<std::uint32_t>(FrameCount))
-        return true;
-    ShowMessage("Index number (" + std::to_string(videoCount) + ") is different than frame number in header (" +
-                std::to_string(static_cast<std::uint32_t>(FrameCount)) + ").");
-    FrameCount = static_cast<std::int32_t>(videoCount);
-    return false;
+    return IndexHoldsEveryFrame();
 }
 
 bool TZendra::ReadIndexEntries(std::uint64_t count)

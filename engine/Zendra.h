@@ -155,6 +155,7 @@ private:
     void LoadMovieIndex();
     bool UseOpenDmlIndex(TOpenDmlIndex openDml);
     void AddIndexStandIn();
+    bool IndexHoldsEveryFrame();
     bool IndexUnusable() const;
     bool EntriesCutOffWithMovie() const;
     TKeyFrameCoding CheckedKeyFrameCoding() const;
