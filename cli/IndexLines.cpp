@@ -16,7 +16,7 @@ void PrintIndexLines(const TZendra& movie)
             continue;
         const bool video = IsVideoLine(entry);
         const std::int32_t number = video ? videoCount++ : audioCount++;
-        const std::int64_t position = movie.ChunkPosition(entry);
+        const auto position = static_cast<std::uint64_t>(movie.ChunkPosition(entry));
         std::cout << FrameLineText(entry, number, video, position) << '\n';
     }
 }

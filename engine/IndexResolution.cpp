@@ -39,13 +39,15 @@ public:
     }
 
 private:
-    // Inside one movi list, past its type field.
+    // Inside one movi list, past its type field; the lists stand in file order.
     bool InMovieList(std::int64_t from, std::int64_t to) const
     {
-        for (const TMovieSpan& movie : FMovies)
-            if (from >= movie.Begin + 4 && to <= movie.End)
-                return true;
-        return false;
+        const auto after = std::upper_bound(FMovies.begin(), FMovies.end(), from,
+                                            [](std::int64_t at, const TMovieSpan& movie) { return at < movie.Begin; });
+        if (after == FMovies.begin())
+            return false;
+        const TMovieSpan& movie = *std::prev(after);
+        return from >= movie.Begin + 4 && to <= movie.End;
     }
 
     TChunkHeaderReader FReader;

@@ -11,6 +11,8 @@ namespace {
 constexpr std::uint32_t kMaxHeaderListSize = 16u << 20;
 constexpr std::size_t kEntryBlock = 65536;
 constexpr int kMaxListDepth = 8;
+// 64 TiB of movie at 1 GiB a RIFF: more is a hostile file's chain of empty ones.
+constexpr std::size_t kMaxExtendedRiffs = 65536;
 
 constexpr std::uint32_t kRiff = MakeFourCC('R', 'I', 'F', 'F');
 constexpr std::uint32_t kAvix = MakeFourCC('A', 'V', 'I', 'X');
@@ -26,11 +28,11 @@ bool IsStandardIndexId(std::uint32_t id)
 }
 
 // The movi list among the children of a RIFF AVIX whose data spans [from, to).
-bool FindMovieList(TBinaryFile& file, std::int64_t from, std::int64_t to, TMovieSpan& span)
+bool FindMovieList(TByteSource& file, std::int64_t from, std::int64_t to, TMovieSpan& span)
 {
     std::uint8_t head[12];
     for (std::int64_t at = from; at + 12 <= to;) {
-        if (!file.Seek(at) || file.Read(head, sizeof head) != sizeof head)
+        if (!file.ReadAt(at, head, sizeof head))
             return false;
         const std::uint32_t size = GetU32(head + 4);
         if (GetU32(head) == kList && GetU32(head + 8) == kMovi && size >= 4) {
@@ -44,14 +46,14 @@ bool FindMovieList(TBinaryFile& file, std::int64_t from, std::int64_t to, TMovie
 
 class TOpenDmlReader {
 public:
-    explicit TOpenDmlReader(TBinaryFile& file) : FFile(file), FFileSize(file.Size()) {}
+    explicit TOpenDmlReader(TByteSource& file) : FFile(file), FFileSize(file.Size()) {}
 
     TOpenDmlIndex Read(std::int64_t headerList, std::uint32_t headerListSize)
     {
         if (headerListSize > kMaxHeaderListSize || headerList + std::int64_t{headerListSize} > FFileSize)
             return {};
         std::vector<std::uint8_t> bytes(headerListSize);
-        if (!FFile.Seek(headerList) || FFile.Read(bytes.data(), bytes.size()) != bytes.size())
+        if (!FFile.ReadAt(headerList, bytes.data(), bytes.size()))
             return {};
         Walk(bytes, 4, bytes.size(), 0);
         std::stable_sort(FIndex.Entries.begin(), FIndex.Entries.end(),
@@ -115,7 +117,7 @@ private:
             return;
         const auto at = static_cast<std::int64_t>(position);
         std::uint8_t bytes[kHead];
-        if (!FFile.Seek(at) || FFile.Read(bytes, kHead) != kHead || !IsStandardIndexId(GetU32(bytes)))
+        if (!FFile.ReadAt(at, bytes, kHead) || !IsStandardIndexId(GetU32(bytes)))
             return;
         const std::uint32_t size = GetU32(bytes + 4);
         const TStandardIndexRecord head = TStandardIndexRecord::Decode(bytes + 8);
@@ -135,8 +137,7 @@ private:
         for (std::uint64_t done = 0; done < count;) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kEntryBlock, count - done));
             block.resize(n * stride);
-            if (!FFile.Seek(from + static_cast<std::int64_t>(done * stride)) ||
-                FFile.Read(block.data(), block.size()) != block.size())
+            if (!FFile.ReadAt(from + static_cast<std::int64_t>(done * stride), block.data(), block.size()))
                 return;
             for (std::size_t k = 0; k < n; ++k)
                 Add(TStandardIndexEntry::Decode(&block[k * stride]), head.qwBaseOffset, chunkId);
@@ -157,7 +158,7 @@ private:
         FIndex.Entries.push_back(e);
     }
 
-    TBinaryFile& FFile;
+    TByteSource& FFile;
     std::int64_t FFileSize;
     TOpenDmlIndex FIndex;
     std::map<std::int64_t, std::int64_t> FReadIndexes;  // begin → end of each standard index read
@@ -165,14 +166,13 @@ private:
 
 }  // namespace
 
-std::vector<TMovieSpan> FindExtendedMovies(TBinaryFile& file, std::int64_t position)
+std::vector<TMovieSpan> FindExtendedMovies(TByteSource& file, std::int64_t position)
 {
     std::vector<TMovieSpan> movies;
     const std::int64_t fileSize = file.Size();
     std::uint8_t head[12];
-    for (std::int64_t at = position; at + 12 <= fileSize;) {
-        if (!file.Seek(at) || file.Read(head, sizeof head) != sizeof head || GetU32(head) != kRiff ||
-            GetU32(head + 8) != kAvix)
+    for (std::int64_t at = position; at + 12 <= fileSize && movies.size() < kMaxExtendedRiffs;) {
+        if (!file.ReadAt(at, head, sizeof head) || GetU32(head) != kRiff || GetU32(head + 8) != kAvix)
             break;
         const std::uint32_t size = GetU32(head + 4);
         // A capture cut short ends inside its last RIFF: the part that is there counts.
@@ -185,7 +185,7 @@ std::vector<TMovieSpan> FindExtendedMovies(TBinaryFile& file, std::int64_t posit
     return movies;
 }
 
-TOpenDmlIndex ReadOpenDmlIndex(TBinaryFile& file, std::int64_t headerList, std::uint32_t headerListSize)
+TOpenDmlIndex ReadOpenDmlIndex(TByteSource& file, std::int64_t headerList, std::uint32_t headerListSize)
 {
     return TOpenDmlReader(file).Read(headerList, headerListSize);
 }

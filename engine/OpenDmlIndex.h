@@ -6,9 +6,18 @@
 #include <vector>
 
 #include "engine/AviRecords.h"
-#include "platform/BinaryFile.h"
 
 namespace zendra {
+
+// Positioned reads of the file whose OpenDML part is read: the engine's file and the
+// structure viewer's stream each put themselves behind it.
+class TByteSource {
+public:
+    virtual ~TByteSource() = default;
+    virtual std::int64_t Size() = 0;
+    // True only when all count bytes were read.
+    virtual bool ReadAt(std::int64_t position, std::uint8_t* out, std::size_t count) = 0;
+};
 
 // The data of one movi list: from its type field to its end.
 struct TMovieSpan {
@@ -17,7 +26,7 @@ struct TMovieSpan {
 };
 
 // The movi lists of the RIFF AVIX chunks that follow, one after the other, from position on.
-std::vector<TMovieSpan> FindExtendedMovies(TBinaryFile& file, std::int64_t position);
+std::vector<TMovieSpan> FindExtendedMovies(TByteSource& file, std::int64_t position);
 
 struct TOpenDmlIndex {
     // In file order; offsets are file positions of the chunk headers.
@@ -31,6 +40,6 @@ struct TOpenDmlIndex {
 // Reads the super indexes in the header list (headerList: position and size of the list's
 // data) and every standard index they name. Sizes and counts are checked against the
 // file before they are trusted; a standard index that does not hold up is passed over.
-TOpenDmlIndex ReadOpenDmlIndex(TBinaryFile& file, std::int64_t headerList, std::uint32_t headerListSize);
+TOpenDmlIndex ReadOpenDmlIndex(TByteSource& file, std::int64_t headerList, std::uint32_t headerListSize);
 
 }  // namespace zendra

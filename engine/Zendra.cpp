@@ -9,6 +9,23 @@
 
 namespace zendra {
 
+namespace {
+
+class TFileBytes : public TByteSource {
+public:
+    explicit TFileBytes(TBinaryFile& file) : FFile(file) {}
+    std::int64_t Size() override { return FFile.Size(); }
+    bool ReadAt(std::int64_t position, std::uint8_t* out, std::size_t count) override
+    {
+        return FFile.Seek(position) && FFile.Read(out, count) == count;
+    }
+
+private:
+    TBinaryFile& FFile;
+};
+
+}  // namespace
+
 TZendra::TZendra(const std::string& fileName, TProgressEvent onProgress, TIndexRebuild rebuild)
     : TChunk(nullptr, nullptr, ctFile), MovieFile(fileName), OnProgress(std::move(onProgress)),
       IndexRebuildPolicy(rebuild)
@@ -57,11 +74,12 @@ void TZendra::LoadMovieIndex()
 {
     CheckExtendedRiff();
     MovieSpans = {{std::int64_t{MovieList->DataPosition}, std::int64_t{MovieList->DataPosition} + MovieList->Size}};
-    for (const TMovieSpan& span : FindExtendedMovies(*File, EndPosition()))
+    TFileBytes bytes(*File);
+    for (const TMovieSpan& span : FindExtendedMovies(bytes, EndPosition()))
         MovieSpans.push_back(span);
     TOpenDmlIndex openDml;
     if (HasExtendedRiff || !IndexChunk)
-        openDml = ReadOpenDmlIndex(*File, HeaderList->DataPosition, HeaderList->Size);
+        openDml = ReadOpenDmlIndex(bytes, HeaderList->DataPosition, HeaderList->Size);
     const bool useOpenDml = !openDml.Entries.empty();
     if (!useOpenDml && !IndexChunk && IndexRebuildPolicy == TIndexRebuild::Refuse)
         throw EZendraError(MovieFile + " does not have index.");

@@ -7,20 +7,20 @@
 namespace zendra {
 
 // High and low 16-bit words; past 4 GiB the high part grows a digit rather than wrapping.
-std::string OffsetText(std::int64_t position)
+std::string OffsetText(std::uint64_t position)
 {
     char text[24];
-    std::snprintf(text, sizeof text, "%04llX:%04X", static_cast<unsigned long long>(position) >> 16,
+    std::snprintf(text, sizeof text, "%04llX:%04X", static_cast<unsigned long long>(position >> 16),
                   static_cast<unsigned>(position & 0xFFFF));
     return text;
 }
 
-std::uint32_t ChunkPosition(const IndexEntry& entry, bool relativeIndex, std::uint32_t movieDataPosition)
+std::uint64_t ChunkPosition(const IndexEntry& entry, bool relativeIndex, std::uint32_t movieDataPosition)
 {
     return relativeIndex ? entry.Offset + movieDataPosition : entry.Offset;
 }
 
-std::string FrameLineText(const IndexEntry& entry, std::int32_t number, bool video, std::int64_t chunkPosition)
+std::string FrameLineText(const IndexEntry& entry, std::int32_t number, bool video, std::uint64_t chunkPosition)
 {
     std::string flag;
     if (video && HasKeyFlag(entry)) {

@@ -22,11 +22,11 @@ inline bool IsVideoLine(const IndexEntry& entry) { return StreamKindChar(entry.C
 inline bool IsAudioLine(const IndexEntry& entry) { return StreamKindChar(entry.ChunkId) == 'w'; }
 
 // "0001:2A3C": upper and lower 16 bits in hexadecimal.
-std::string OffsetText(std::int64_t position);
+std::string OffsetText(std::uint64_t position);
 // File position of the chunk's id: the entry's offset, counted from movi when the index is relative.
-std::uint32_t ChunkPosition(const IndexEntry& entry, bool relativeIndex, std::uint32_t movieDataPosition);
+std::uint64_t ChunkPosition(const IndexEntry& entry, bool relativeIndex, std::uint32_t movieDataPosition);
 // number counts the entries of the same kind (video or audio) before this one.
-std::string FrameLineText(const IndexEntry& entry, std::int32_t number, bool video, std::int64_t chunkPosition);
+std::string FrameLineText(const IndexEntry& entry, std::int32_t number, bool video, std::uint64_t chunkPosition);
 bool FrameLineWanted(int frameMode, const IndexEntry& entry);
 
 }  // namespace zendra

@@ -56,7 +56,7 @@ QVariant TFrameListModel::data(const QModelIndex& index, int role) const
     const std::uint32_t line = FLines[static_cast<std::size_t>(index.row())];
     const bool video = (line & kAudioLine) == 0;
     const TStructRecords& r = FState.Records;
-    const std::uint32_t position = ChunkPosition(*entry, r.RelativeIndex, r.MovieDataPosition);
+    const std::uint64_t position = ChunkPosition(*entry, r.RelativeIndex, r.MovieDataPosition);
     return QString::fromStdString(
         FrameLineText(*entry, static_cast<std::int32_t>(line & ~kAudioLine), video, position));
 }

@@ -102,7 +102,7 @@ private:
     void ShowRawPage(int page);
     void ClearGridCells();
     void sgDataMouseMove(const QPoint& pos);
-    std::uint32_t SelectedChunkPosition() const;
+    std::uint64_t SelectedChunkPosition() const;
 
     // IStructWalkSink
     void HeaderRowAdded(const THeaderRow& row) override;

@@ -239,7 +239,7 @@ void TMainStructForm::sbDataChange()
     ShowRawPage(sbData->value());
 }
 
-std::uint32_t TMainStructForm::SelectedChunkPosition() const
+std::uint64_t TMainStructForm::SelectedChunkPosition() const
 {
     return ChunkPosition(*FSelected, FState.Records.RelativeIndex, FState.Records.MovieDataPosition);
 }
@@ -264,7 +264,7 @@ void TMainStructForm::ShowRawPage(int page)
         return;
     FTopLeft = raw.TopLeft;
     SetStatus(0, QStringLiteral("Left top Position: ") +
-                     QString::fromStdString(OffsetText(static_cast<std::uint32_t>(FTopLeft))));
+                     QString::fromStdString(OffsetText(FTopLeft)));
     SetStatus(1, QString());
     for (std::size_t i = 0; i < raw.Cells.size(); ++i) {
         const int row = static_cast<int>(i) / kGridSide;
@@ -286,7 +286,7 @@ void TMainStructForm::sgDataMouseMove(const QPoint& pos)
     if (!FLoaded || !FSelected || !cell.isValid())
         return;
     const std::uint64_t at = FTopLeft + static_cast<std::uint64_t>(cell.row()) * kGridSide + cell.column();
-    SetStatus(1, QStringLiteral("Cell Position: ") + QString::fromStdString(OffsetText(static_cast<std::uint32_t>(at))));
+    SetStatus(1, QStringLiteral("Cell Position: ") + QString::fromStdString(OffsetText(at)));
 }
 
 void TMainStructForm::sgDataClick(int row, int column)

@@ -47,12 +47,12 @@ std::string Utf8(char32_t c)
 
 }  // namespace
 
-std::uint64_t PageTopLeft(std::uint32_t chunkPosition, std::int32_t page)
+std::uint64_t PageTopLeft(std::uint64_t chunkPosition, std::int32_t page)
 {
-    return (chunkPosition & ~std::uint32_t{0xFF}) + static_cast<std::uint64_t>(page < 0 ? 0 : page) * kPageBytes;
+    return (chunkPosition & ~std::uint64_t{0xFF}) + static_cast<std::uint64_t>(page < 0 ? 0 : page) * kPageBytes;
 }
 
-std::int32_t LastRawPage(std::uint32_t chunkPosition, std::uint32_t length)
+std::int32_t LastRawPage(std::uint64_t chunkPosition, std::uint32_t length)
 {
     // The page count runs from the chunk's page on; 8 header bytes come before the data.
     const std::uint64_t lastByte = (chunkPosition & 0xFFu) + std::uint64_t{8} + length - 1;
@@ -76,7 +76,7 @@ std::string RawCellText(std::uint8_t byte, bool charMode, bool outsideChunk)
     return outsideChunk ? "[" + text + "]" : text;
 }
 
-bool ReadRawPage(const std::string& fileName, std::uint32_t chunkPosition, std::uint32_t length, std::int32_t page,
+bool ReadRawPage(const std::string& fileName, std::uint64_t chunkPosition, std::uint32_t length, std::int32_t page,
                  bool charMode, TRawPage& out)
 {
     out = TRawPage{};
@@ -85,7 +85,7 @@ bool ReadRawPage(const std::string& fileName, std::uint32_t chunkPosition, std::
     if (!file)
         return false;
     // The chunk spans its 8-byte header and its data; 64 bits so the end never wraps.
-    const std::uint64_t chunkEnd = std::uint64_t{chunkPosition} + 8 + length;
+    const std::uint64_t chunkEnd = chunkPosition + 8 + length;
     std::uint8_t bytes[kPageBytes];
     const std::size_t got = std::fread(bytes, 1, sizeof bytes, file.get());
     out.Cells.reserve(got);

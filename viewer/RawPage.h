@@ -17,14 +17,14 @@ struct TRawPage {
 };
 
 // The first byte of page `page`: the chunk position rounded down to 256, plus page × 256.
-std::uint64_t PageTopLeft(std::uint32_t chunkPosition, std::int32_t page);
+std::uint64_t PageTopLeft(std::uint64_t chunkPosition, std::int32_t page);
 // The page that holds the chunk's last byte (its header counts): the scroll bar's maximum.
-std::int32_t LastRawPage(std::uint32_t chunkPosition, std::uint32_t length);
+std::int32_t LastRawPage(std::uint64_t chunkPosition, std::uint32_t length);
 // Cell text of one byte: two hex digits, or the character (two blanks below 32);
 // bracketed when the byte lies outside the chunk.
 std::string RawCellText(std::uint8_t byte, bool charMode, bool outsideChunk);
 // False when the file cannot be opened or positioned.
-bool ReadRawPage(const std::string& fileName, std::uint32_t chunkPosition, std::uint32_t length, std::int32_t page,
+bool ReadRawPage(const std::string& fileName, std::uint64_t chunkPosition, std::uint32_t length, std::int32_t page,
                  bool charMode, TRawPage& out);
 
 struct TCellValues {

@@ -4,9 +4,11 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "common/TextHelpers.h"
 #include "engine/MediaNames.h"
+#include "engine/OpenDmlIndex.h"
 #include "viewer/FrameList.h"
 
 namespace zendra {
@@ -35,6 +37,12 @@ public:
     }
 
     void Skip(std::uint32_t count) { Seek(FPosition + count); }
+
+    std::uint64_t FileSize() const
+    {
+        struct stat st {};
+        return fstat(fileno(FFile), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    }
 
     bool Block(std::uint8_t* target, std::size_t count)
     {
@@ -104,6 +112,20 @@ private:
     bool FBad = false;  // the last seek failed: nothing read now would be where it claims
 };
 
+// The OpenDML reading goes through the walk's own reader, which keeps the file's position.
+class TReaderBytes : public TByteSource {
+public:
+    explicit TReaderBytes(TPlainReader& reader) : FReader(reader) {}
+    std::int64_t Size() override { return static_cast<std::int64_t>(FReader.FileSize()); }
+    bool ReadAt(std::int64_t position, std::uint8_t* out, std::size_t count) override
+    {
+        return FReader.Seek(static_cast<std::uint64_t>(position)) && FReader.Block(out, count);
+    }
+
+private:
+    TPlainReader& FReader;
+};
+
 struct TFieldSpec {
     const char* Name;
     std::size_t Offset;  // in the record
@@ -160,7 +182,7 @@ public:
         FState.AudioEntries.Clear();
         FState.HeaderInfos.clear();
         const bool done = ReadFileHeader() && ReadMainHeader() && ReadVideoStream() && ReadAudioStream() &&
-                          FindMovieList() && ReadIndex();
+                          FindMovieList() && (ReadOpenDml() || (FHasIdx1 && ReadIndex()));
         FSink.WalkEnded();
         return done;
     }
@@ -173,7 +195,7 @@ private:
         info->Width = width == 2 ? 2 : 4;
         info->Value = value;
         info->Plain = name.find("...") == std::string::npos;
-        FRunningOffset += static_cast<std::uint32_t>(info->Width);
+        FRunningOffset += static_cast<std::uint64_t>(info->Width);
         const char* type = width == 0 ? "FourCC" : width == 2 ? "WORD" : "DWORD";
         const std::string valueText = width == 0 ? FourCCToText(value) : std::to_string(value);
         FSink.HeaderRowAdded({list, name, type, valueText, info.get()});
@@ -186,12 +208,12 @@ private:
     {
         for (const TFieldSpec& f : fields) {
             const std::uint32_t value = f.Width == 2 ? GetU16(record + f.Offset) : GetU32(record + f.Offset);
-            FRunningOffset = FGroupStart + static_cast<std::uint32_t>(f.Offset);
+            FRunningOffset = FGroupStart + f.Offset;
             AddRow(list, f.Name, f.Width, value);
         }
     }
 
-    void StartGroup() { FGroupStart = FRunningOffset = static_cast<std::uint32_t>(FReader.Position()); }
+    void StartGroup() { FGroupStart = FRunningOffset = FReader.Position(); }
 
     bool ReadFileHeader()
     {
@@ -205,8 +227,10 @@ private:
     bool ReadMainHeader()
     {
         std::uint32_t size = 0;
-        if (!FReader.Tag("AVI ") || !FReader.Tag("LIST") || !FReader.U32(size) || !FReader.Tag("hdrl") ||
-            !FReader.Tag("avih") || !FReader.U32(size) || size != TMainHeaderRecord::kSize)
+        if (!FReader.Tag("AVI ") || !FReader.Tag("LIST") || !FReader.U32(FHeaderListSize))
+            return false;
+        FHeaderListData = FReader.Position();
+        if (!FReader.Tag("hdrl") || !FReader.Tag("avih") || !FReader.U32(size) || size != TMainHeaderRecord::kSize)
             return false;
         StartGroup();
         if (!FReader.Block(FRecords.MainHeader.data(), TMainHeaderRecord::kSize))
@@ -327,14 +351,65 @@ private:
             FReader.Seek(start);
             if (!FReader.Tag("LIST") || !FReader.U32(FRecords.MovieListSize))
                 return false;
-            FRunningOffset = static_cast<std::uint32_t>(start + 4);
+            FRunningOffset = start + 4;
             AddRow(THeaderList::MainHeader, "Data size", 4, FRecords.MovieListSize);
             FRecords.MovieDataPosition = static_cast<std::uint32_t>(FReader.Position());
             if (!FReader.Tag("movi"))
                 return false;
             FReader.Skip(FRecords.MovieListSize - 4);
-            return FReader.Tag("idx1") && FReader.U32(FIndexSize);
+            FHasIdx1 = FReader.Tag("idx1") && FReader.U32(FIndexSize);
+            FIndexData = FReader.Position();
+            return true;
         }
+    }
+
+    // The RIFF AVIX chunks after the first RIFF, a row for each; where there are any and the
+    // header list holds an OpenDML index, its entries are the movie's. False when the idx1
+    // entries are the movie's.
+    bool ReadOpenDml()
+    {
+        TReaderBytes bytes(FReader);
+        const std::uint64_t firstEnd = 8 + std::uint64_t{FRecords.RiffSize} + (FRecords.RiffSize & 1);
+        for (std::uint64_t at = firstEnd; FRecords.ExtendedRiffs < kMaxExtendedRiffs;) {
+            std::uint8_t head[12];
+            if (!bytes.ReadAt(static_cast<std::int64_t>(at), head, sizeof head) ||
+                GetU32(head) != MakeFourCC('R', 'I', 'F', 'F') || GetU32(head + 8) != MakeFourCC('A', 'V', 'I', 'X'))
+                break;
+            const std::uint32_t size = GetU32(head + 4);
+            ++FRecords.ExtendedRiffs;
+            FRunningOffset = at + 4;
+            AddRow(THeaderList::MainHeader, "RIFF AVIX " + std::to_string(FRecords.ExtendedRiffs) + " size", 4, size);
+            at += 8 + std::uint64_t{size} + (size & 1);
+        }
+        FReader.Seek(FIndexData);
+        if (FRecords.ExtendedRiffs == 0 && FHasIdx1)
+            return false;
+        TOpenDmlIndex index = ReadOpenDmlIndex(bytes, static_cast<std::int64_t>(FHeaderListData), FHeaderListSize);
+        FReader.Seek(FIndexData);
+        if (index.Entries.empty())
+            return false;
+        FRecords.OpenDmlIndex = true;
+        FRecords.RelativeIndex = false;
+        FRecords.OpenDmlFrames = FRecords.ExtendedRiffs > 0 ? index.TotalFrames : 0;
+        FSink.IndexWalkStarting();
+        const auto count = static_cast<std::uint32_t>(std::min<std::size_t>(index.Entries.size(), UINT32_MAX));
+        for (std::uint32_t i = 0; i < count; ++i) {
+            if (!FSink.IndexStep(i, count))
+                return true;
+            AddEntry(index.Entries[i]);
+        }
+        return true;
+    }
+
+    void AddEntry(const IndexEntry& entry)
+    {
+        const IndexEntry* stored = nullptr;
+        if (IsVideoLine(entry))
+            stored = FState.VideoEntries.Add(entry);
+        else if (IsAudioLine(entry))
+            stored = FState.AudioEntries.Add(entry);
+        if (stored && FrameLineWanted(FFrameMode, *stored))
+            FSink.AddFrameLine(*stored, IsVideoLine(*stored));
     }
 
     // Entries are read one at a time, so an absurd index size costs nothing but a short read.
@@ -351,27 +426,27 @@ private:
             const IndexEntry entry = IndexEntry::Decode(bytes);
             if (i == 0)
                 FRecords.RelativeIndex = entry.Offset < FRecords.MovieDataPosition;
-            const IndexEntry* stored = nullptr;
-            if (IsVideoLine(entry))
-                stored = FState.VideoEntries.Add(entry);
-            else if (IsAudioLine(entry))
-                stored = FState.AudioEntries.Add(entry);
-            if (stored && FrameLineWanted(FFrameMode, *stored))
-                FSink.AddFrameLine(*stored, IsVideoLine(*stored));
+            AddEntry(entry);
         }
         return true;
     }
 
     static constexpr std::uint32_t kChunksPerMessage = 4096;
+    // 4 TiB of movie at 1 GiB a RIFF: more is a hostile file's chain of empty ones.
+    static constexpr int kMaxExtendedRiffs = 4096;
 
     TPlainReader FReader;
     TStructState& FState;
     TStructRecords& FRecords;
     int FFrameMode;
     IStructWalkSink& FSink;
-    std::uint32_t FGroupStart = 0;
-    std::uint32_t FRunningOffset = 0;
+    std::uint64_t FGroupStart = 0;
+    std::uint64_t FRunningOffset = 0;
     std::uint32_t FIndexSize = 0;
+    std::uint64_t FIndexData = 0;
+    bool FHasIdx1 = false;
+    std::uint32_t FHeaderListSize = 0;
+    std::uint64_t FHeaderListData = 0;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The structure viewer's own reading of an AVI file: plain reads of the header records in
-// their usual order, then the idx1 entries. It stops quietly where a file departs from
-// that order, keeping what it has read.
+// their usual order, then the idx1 entries, or for a movie that goes on past its first RIFF
+// the entries of its OpenDML index. It stops quietly where a file departs from that order,
+// keeping what it has read.
 #pragma once
 
 #include <array>
@@ -20,7 +21,7 @@ enum class THeaderList { MainHeader, VidHeader, VidStruct, AudHeader, AudStruct 
 
 // What a header row stands for in the file.
 struct HeaderInfo {
-    std::uint32_t Offset = 0;
+    std::uint64_t Offset = 0;
     int Width = 4;
     std::uint32_t Value = 0;
     bool Plain = true;  // false for rows whose name contains "..."
@@ -48,13 +49,18 @@ struct TStructRecords {
     bool HasAudio = false;
     bool HasAudioTrack = false;
     bool RelativeIndex = false;
+    // The movie goes on in RIFF AVIX chunks, and its entries come from its OpenDML index
+    // (offsets are file positions); OpenDmlFrames is dmlh's count over every RIFF.
+    int ExtendedRiffs = 0;
+    bool OpenDmlIndex = false;
+    std::uint32_t OpenDmlFrames = 0;
 
     TMainHeaderRecord Main() const { return TMainHeaderRecord::Decode(MainHeader.data()); }
     TStreamHeaderRecord AudioStream() const { return TStreamHeaderRecord::Decode(AudioHeader.data()); }
     TWaveFormatRecord Wave() const { return TWaveFormatRecord::Decode(AudioFormat.data()); }
 
     std::uint32_t MicroSecPerFrame() const { return Main().dwMicroSecPerFrame; }
-    std::uint32_t TotalFrames() const { return Main().dwTotalFrames; }
+    std::uint32_t TotalFrames() const { return OpenDmlFrames ? OpenDmlFrames : Main().dwTotalFrames; }
     std::uint32_t Width() const { return Main().dwWidth; }
     std::uint32_t Height() const { return Main().dwHeight; }
     std::uint16_t AudioFormatTag() const { return Wave().wFormatTag; }

@@ -21,6 +21,8 @@ TEST(FrameLine, FixedWidthColumns)
 {
     EXPECT_EQ("0001:2A3C", OffsetText(0x12A3C));
     EXPECT_EQ("FFFF:0000", OffsetText(0xFFFF0000));
+    // Past 4 GiB (an OpenDML movie) the high word grows a digit rather than wrapping.
+    EXPECT_EQ("14000:2A3C", OffsetText(0x140002A3CULL));
 
     const std::string key = FrameLineText(Entry("00dc", 0x10, 0, 4530), 12, true, 0x2A3C);
     EXPECT_EQ("V    00000012  Key     0000:2A3C       4530", key);

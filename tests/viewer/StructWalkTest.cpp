@@ -5,6 +5,7 @@
 #include <random>
 
 #include "common/Bytes.h"
+#include "tests/testkit/OpenDmlBuilder.h"
 #include "tests/viewer/ViewerTestKit.h"
 #include "viewer/FrameList.h"
 
@@ -154,6 +155,35 @@ TEST_F(StructWalkTest, PaletteAfterTheBitmapHeaderIsPassedOver)
     EXPECT_EQ(11u, run.Sink.Names(TL::VidStruct).size());
     EXPECT_TRUE(run.State.Records.HasAudio);
     EXPECT_EQ("22050", run.Sink.Find(TL::AudStruct, "WF.nSamplesPerSec")->ValueText);
+}
+
+// A movie that goes on in RIFF AVIX chunks lists the entries of its OpenDML index, every
+// chunk at its file position, with a row for each further RIFF.
+TEST_F(StructWalkTest, OpenDmlMoviesAreListedFromEveryRiff)
+{
+    for (const bool legacyIndex : {true, false}) {
+        SCOPED_TRACE(legacyIndex ? "with idx1" : "without idx1");
+        const TBytes bytes = BuildOpenDml(SmallMovie(), {25, false, legacyIndex});
+        TWalkRun run;
+        Walk(Write("opendml.avi", bytes), run);
+        EXPECT_TRUE(run.Done);
+        EXPECT_TRUE(run.State.Records.OpenDmlIndex);
+        EXPECT_EQ(run.State.Records.ExtendedRiffs, 2);
+        ASSERT_EQ(run.State.VideoEntries.Count(), 30u);
+        ASSERT_EQ(run.State.AudioEntries.Count(), 30u);
+        EXPECT_EQ(run.State.Records.TotalFrames(), 30u);
+        for (const char* name : {"RIFF AVIX 1 size", "RIFF AVIX 2 size"}) {
+            const TRecordedRow* row = run.Sink.Find(TL::MainHeader, name);
+            ASSERT_NE(row, nullptr) << name;
+            EXPECT_EQ(std::memcmp(&bytes[row->Info.Offset - 4], "RIFF", 4), 0) << name;
+            EXPECT_EQ(std::memcmp(&bytes[row->Info.Offset + 4], "AVIX", 4), 0) << name;
+        }
+        const IndexEntry& last = *run.State.VideoEntries[29];
+        const std::uint64_t at = ChunkPosition(last, run.State.Records.RelativeIndex, run.State.Records.MovieDataPosition);
+        ASSERT_LT(at + 8, bytes.size());
+        EXPECT_EQ(std::memcmp(&bytes[at], "00dc", 4), 0);
+        EXPECT_GT(at, FindFourCC(bytes, "AVIX", 1));
+    }
 }
 
 TEST_F(StructWalkTest, FileWithoutIndexKeepsItsHeaderRows)
