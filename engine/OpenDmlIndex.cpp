@@ -11,8 +11,8 @@ namespace {
 constexpr std::uint32_t kMaxHeaderListSize = 16u << 20;
 constexpr std::size_t kEntryBlock = 65536;
 constexpr int kMaxListDepth = 8;
-// 64 TiB of movie at 1 GiB a RIFF: more is a hostile file's chain of empty ones.
-constexpr std::size_t kMaxExtendedRiffs = 65536;
+// 4 TiB of movie at 1 GiB a RIFF: more is a hostile file's chain of empty ones.
+constexpr std::size_t kMaxExtendedRiffs = 4096;
 
 constexpr std::uint32_t kRiff = MakeFourCC('R', 'I', 'F', 'F');
 constexpr std::uint32_t kAvix = MakeFourCC('A', 'V', 'I', 'X');
@@ -166,23 +166,25 @@ private:
 
 }  // namespace
 
-std::vector<TMovieSpan> FindExtendedMovies(TByteSource& file, std::int64_t position)
+std::vector<TExtendedRiff> FindExtendedRiffs(TByteSource& file, std::int64_t position)
 {
-    std::vector<TMovieSpan> movies;
+    std::vector<TExtendedRiff> riffs;
     const std::int64_t fileSize = file.Size();
     std::uint8_t head[12];
-    for (std::int64_t at = position; at + 12 <= fileSize && movies.size() < kMaxExtendedRiffs;) {
+    for (std::int64_t at = position; at + 12 <= fileSize && riffs.size() < kMaxExtendedRiffs;) {
         if (!file.ReadAt(at, head, sizeof head) || GetU32(head) != kRiff || GetU32(head + 8) != kAvix)
             break;
-        const std::uint32_t size = GetU32(head + 4);
+        TExtendedRiff riff;
+        riff.Position = at;
+        riff.Size = GetU32(head + 4);
         // A capture cut short ends inside its last RIFF: the part that is there counts.
-        const std::int64_t end = std::min(at + 8 + std::int64_t{size}, fileSize);
-        TMovieSpan span;
-        if (size >= 4 && FindMovieList(file, at + 12, end, span))
-            movies.push_back(span);
-        at += 8 + std::int64_t{size} + (size & 1);
+        const std::int64_t end = std::min(at + 8 + std::int64_t{riff.Size}, fileSize);
+        if (riff.Size >= 4)
+            FindMovieList(file, at + 12, end, riff.Movie);
+        riffs.push_back(riff);
+        at += 8 + std::int64_t{riff.Size} + (riff.Size & 1);
     }
-    return movies;
+    return riffs;
 }
 
 TOpenDmlIndex ReadOpenDmlIndex(TByteSource& file, std::int64_t headerList, std::uint32_t headerListSize)

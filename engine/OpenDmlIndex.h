@@ -25,8 +25,16 @@ struct TMovieSpan {
     std::int64_t End = 0;
 };
 
-// The movi lists of the RIFF AVIX chunks that follow, one after the other, from position on.
-std::vector<TMovieSpan> FindExtendedMovies(TByteSource& file, std::int64_t position);
+// One RIFF AVIX: where its header stands, its size field, and its movi list (empty where it
+// has none).
+struct TExtendedRiff {
+    std::int64_t Position = 0;
+    std::uint32_t Size = 0;
+    TMovieSpan Movie;
+};
+
+// The RIFF AVIX chunks that follow one after the other from position on.
+std::vector<TExtendedRiff> FindExtendedRiffs(TByteSource& file, std::int64_t position);
 
 struct TOpenDmlIndex {
     // In file order; offsets are file positions of the chunk headers.

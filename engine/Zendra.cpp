@@ -75,8 +75,9 @@ void TZendra::LoadMovieIndex()
     CheckExtendedRiff();
     MovieSpans = {{std::int64_t{MovieList->DataPosition}, std::int64_t{MovieList->DataPosition} + MovieList->Size}};
     TFileBytes bytes(*File);
-    for (const TMovieSpan& span : FindExtendedMovies(bytes, EndPosition()))
-        MovieSpans.push_back(span);
+    for (const TExtendedRiff& riff : FindExtendedRiffs(bytes, EndPosition()))
+        if (riff.Movie.End > riff.Movie.Begin)
+            MovieSpans.push_back(riff.Movie);
     TOpenDmlIndex openDml;
     if (HasExtendedRiff || !IndexChunk)
         openDml = ReadOpenDmlIndex(bytes, HeaderList->DataPosition, HeaderList->Size);

@@ -369,17 +369,12 @@ private:
     bool ReadOpenDml()
     {
         TReaderBytes bytes(FReader);
-        const std::uint64_t firstEnd = 8 + std::uint64_t{FRecords.RiffSize} + (FRecords.RiffSize & 1);
-        for (std::uint64_t at = firstEnd; FRecords.ExtendedRiffs < kMaxExtendedRiffs;) {
-            std::uint8_t head[12];
-            if (!bytes.ReadAt(static_cast<std::int64_t>(at), head, sizeof head) ||
-                GetU32(head) != MakeFourCC('R', 'I', 'F', 'F') || GetU32(head + 8) != MakeFourCC('A', 'V', 'I', 'X'))
-                break;
-            const std::uint32_t size = GetU32(head + 4);
+        const std::int64_t firstEnd = 8 + std::int64_t{FRecords.RiffSize} + (FRecords.RiffSize & 1);
+        for (const TExtendedRiff& riff : FindExtendedRiffs(bytes, firstEnd)) {
             ++FRecords.ExtendedRiffs;
-            FRunningOffset = at + 4;
-            AddRow(THeaderList::MainHeader, "RIFF AVIX " + std::to_string(FRecords.ExtendedRiffs) + " size", 4, size);
-            at += 8 + std::uint64_t{size} + (size & 1);
+            FRunningOffset = static_cast<std::uint64_t>(riff.Position) + 4;
+            AddRow(THeaderList::MainHeader, "RIFF AVIX " + std::to_string(FRecords.ExtendedRiffs) + " size", 4,
+                   riff.Size);
         }
         FReader.Seek(FIndexData);
         if (FRecords.ExtendedRiffs == 0 && FHasIdx1)
@@ -432,8 +427,6 @@ private:
     }
 
     static constexpr std::uint32_t kChunksPerMessage = 4096;
-    // 4 TiB of movie at 1 GiB a RIFF: more is a hostile file's chain of empty ones.
-    static constexpr int kMaxExtendedRiffs = 4096;
 
     TPlainReader FReader;
     TStructState& FState;
