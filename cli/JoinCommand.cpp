@@ -27,10 +27,13 @@ std::optional<std::vector<TMember>> OrderedMembers(const std::vector<std::string
     std::vector<TMember> members;
     std::vector<std::string> refused;
     for (const std::string& path : paths) {
-        if (auto member = ReadJoinMember(path))
+        if (auto member = ReadJoinMember(path, kIndexRebuild)) {
+            if (!member->RebuiltIndex.empty())
+                std::cerr << member->RebuiltIndex << std::endl;
             members.push_back({member->Path, JoinSortKey(member->Record), member->Record.BatchIdentity()});
-        else
+        } else {
             refused.push_back(path);
+        }
     }
     for (const std::string& path : refused)
         std::cerr << path << " is not a part written by a split." << std::endl;

@@ -17,12 +17,13 @@ std::string Lower(std::string text)
 
 }  // namespace
 
-std::optional<TJoinMember> ReadJoinMember(const std::string& path)
+std::optional<TJoinMember> ReadJoinMember(const std::string& path, TIndexRebuild rebuild)
 {
-    TZendra engine(path);
+    TZendra engine(path, {}, rebuild);
     if (engine.FrameRate == 0 || !engine.IsPart)
         return std::nullopt;
-    return TJoinMember{path, engine.PartRecord, engine.FrameCount / engine.FrameRate};
+    return TJoinMember{path, engine.PartRecord, engine.FrameCount / engine.FrameRate,
+                       engine.IndexRebuilt ? RebuiltIndexLine(engine) : std::string()};
 }
 
 std::string JoinSortKey(const TPartRecord& record)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/AviRecords.h"
+#include "engine/IndexRebuild.h"
 
 namespace zendra {
 
@@ -15,10 +16,13 @@ struct TJoinMember {
     std::string Path;
     TPartRecord Record;
     long double PlayTime = 0;  // seconds
+    // What was said of an index built from the part's contents; empty when it had its own.
+    std::string RebuiltIndex;
 };
 
-// The file as a join member; nothing when it is no part of a split run.
-std::optional<TJoinMember> ReadJoinMember(const std::string& path);
+// The file as a join member; nothing when it is no part of a split run. rebuild says what
+// to do with a part whose index is missing or cut short.
+std::optional<TJoinMember> ReadJoinMember(const std::string& path, TIndexRebuild rebuild = TIndexRebuild::Refuse);
 
 // Sort key of a join member: batch identity, then the part number in eight digits.
 std::string JoinSortKey(const TPartRecord& record);

@@ -1,5 +1,6 @@
 // Movies whose idx1 was cut off: zendra-cli builds an index from the movi chunks, its key
 // frames agree with ffprobe's, and a clip of the whole movie holds every source packet.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -97,6 +98,29 @@ TEST_F(CliIndexRebuildTest, Mpeg4AndMjpegMoviesGetTheirKeyFramesFromTheData)
 {
     ExpectRebuiltLikeTheSource(SamplePath(TSample::Mpeg4Mp3), "mpeg4.avi");
     ExpectRebuiltLikeTheSource(SamplePath(TSample::MjpegPcm), "mjpeg.avi");
+}
+
+// A part whose idx1 was cut off still joins: its index is built from its chunks.
+TEST_F(CliIndexRebuildTest, AJoinMemberWithoutAnIndexIsRebuilt)
+{
+    const std::string source = SamplePath(TSample::Mpeg4Mp3);
+    const std::string parts = Folder + "/parts";
+    ASSERT_EQ(RunCli(Folder, "split " + ShellQuote(source) + " -n 3 -o " + ShellQuote(parts) + " -b p -y").Exit, 0);
+    std::vector<std::string> members;
+    for (const auto& part : fs::directory_iterator(parts))
+        members.push_back(part.path().string());
+    std::sort(members.begin(), members.end());
+    ASSERT_GE(members.size(), 2u);
+    fs::rename(WithoutIndex(members[1], "cut.avi"), members[1]);
+
+    std::string list;
+    for (const std::string& member : members)
+        list += ShellQuote(member) + " ";
+    const TCliRun join = RunCli(Folder, "join " + list + "-o joined.avi -y");
+    ASSERT_EQ(join.Exit, 0) << join.Err;
+    EXPECT_NE(join.Err.find("Built an index for " + members[1] + " from its contents"), std::string::npos) << join.Err;
+    EXPECT_EQ(Packets(Folder + "/joined.avi"), Packets(source));
+    EXPECT_EQ(RunCli(Folder, "verify joined.avi").Exit, 0);
 }
 
 TEST_F(CliIndexRebuildTest, H264MoviesGetTheirKeyFramesFromTheData)
