@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/OpenDmlIndex.h"
 #include "platform/BinaryFile.h"
 
 namespace zendra {
@@ -36,6 +37,20 @@ private:
     std::vector<std::uint8_t> FWindow;
     std::int64_t FWindowStart = -1;
     std::int64_t FLast = -1;  // the position of the previous request
+};
+
+// The engine's file behind the byte source that the OpenDML reading takes.
+class TFileBytes : public TByteSource {
+public:
+    explicit TFileBytes(TBinaryFile& file) : FFile(file) {}
+    std::int64_t Size() override { return FFile.Size(); }
+    bool ReadAt(std::int64_t position, std::uint8_t* out, std::size_t count) override
+    {
+        return FFile.Seek(position) && FFile.Read(out, count) == count;
+    }
+
+private:
+    TBinaryFile& FFile;
 };
 
 }  // namespace zendra

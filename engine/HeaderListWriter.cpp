@@ -72,10 +72,10 @@ private:
 
 }  // namespace
 
-bool TZendra::WriteHeaderList(TBinaryFile& output, std::uint32_t frameCount)
+std::vector<std::uint8_t> TZendra::PatchedHeaderList(std::uint32_t frameCount) const
 {
     if (!HeaderList || !File)
-        return false;
+        return {};
     const std::int64_t head = std::int64_t{HeaderList->DataPosition} - 8;
     const std::uint64_t span = 8 + std::uint64_t{HeaderList->Size} + (HeaderList->Size & 1);
     if (HeaderList->Size > kMaxHeaderListSize || head + static_cast<std::int64_t>(span) > File->Size())
@@ -84,9 +84,15 @@ bool TZendra::WriteHeaderList(TBinaryFile& output, std::uint32_t frameCount)
     // in a child rather than in the list is then copied once, with its own value.
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(span));
     if (!File->Seek(head) || File->Read(bytes.data(), bytes.size()) != bytes.size())
-        return false;
+        return {};
     THeaderListPatcher(bytes, frameCount).Patch(12, 8 + std::size_t{HeaderList->Size}, 0);
-    return output.Write(bytes.data(), bytes.size()) == bytes.size();
+    return bytes;
+}
+
+bool TZendra::WriteHeaderList(TBinaryFile& output, std::uint32_t frameCount)
+{
+    const std::vector<std::uint8_t> bytes = PatchedHeaderList(frameCount);
+    return !bytes.empty() && output.Write(bytes.data(), bytes.size()) == bytes.size();
 }
 
 void TZendra::WritePartRecord(TBinaryFile& output, const TPartRecord& record)

@@ -3,6 +3,7 @@
 
 #include "common/FileHelpers.h"
 #include "engine/ChunkCopier.h"
+#include "engine/OpenDmlWriter.h"
 #include "engine/OutputFile.h"
 #include "engine/OutputVerifier.h"
 #include "engine/Zendra.h"
@@ -94,34 +95,41 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
     if (!OpenJoinMembers(members, engines, parts, total))
         return false;
 
-    std::uint64_t predicted = FixedOutputSize();
+    std::vector<TEntryRun> runs;
     for (const TJoinPart& part : parts)
-        for (std::size_t i = static_cast<std::size_t>(part.Skip); i < part.Engine->Index.size(); ++i)
-            predicted += ChunkSpan(part.Engine->Index[i]) + 16;
-    CheckOutputSize(name, predicted);
+        runs.push_back({&part.Engine->Index, static_cast<std::size_t>(part.Skip), part.Engine->Index.size()});
+    const TOutputPlan plan = PlanOutput(runs, false);
 
     std::int64_t moviSizePos = 0;
-    if (!WriteMovieHead(output, total, nullptr, moviSizePos))
+    TOpenDmlHead openDmlHead;
+    openDmlHead.Room = plan.SuperIndexRoom;
+    if (!WriteMovieHead(output, total, nullptr, moviSizePos, plan.OpenDml ? &openDmlHead : nullptr))
         return false;
+    const std::uint32_t base = PartRecord.RelativeIndex() == 1 ? static_cast<std::uint32_t>(moviSizePos + 4) : 0;
+    const std::unique_ptr<TOpenDmlWriter> openDml =
+        plan.OpenDml ? StartOpenDml(output, openDmlHead, moviSizePos, base) : nullptr;
     FJoinTotal = total;
     FJoinFrames = 0;
-    if (!CopyJoinParts(parts, output, name))
-        return false;
+    {
+        const TOpenDmlLoan loan(FOpenDml, openDml.get());
+        if (!CopyJoinParts(parts, output, name))
+            return false;
+    }
+    request.Frames = total;
+    request.EntryCount = 0;
+    for (const TJoinPart& part : parts)
+        *request.EntryCount += static_cast<std::uint64_t>(std::max(0, part.CopiedEnd - part.Skip));
+    if (openDml)
+        return openDml->Finish();
 
     std::uint32_t moviSize = 0;
     std::int64_t indexDataPos = 0;
     if (!BeginIndex(output, moviSizePos, moviSize, indexDataPos))
         return false;
-    const std::uint32_t base = PartRecord.RelativeIndex() == 1 ? static_cast<std::uint32_t>(moviSizePos + 4) : 0;
-    std::uint64_t entries = 0;
-    for (const TJoinPart& part : parts) {
+    for (const TJoinPart& part : parts)
         if (!WriteIndexEntries(output, part.Engine->Index, static_cast<std::size_t>(part.Skip),
                                static_cast<std::size_t>(part.CopiedEnd), base))
             return false;
-        entries += static_cast<std::uint64_t>(std::max(0, part.CopiedEnd - part.Skip));
-    }
-    request.Frames = total;
-    request.EntryCount = entries;
     return FinishMovie(output, moviSizePos, moviSize, indexDataPos);
 }
 
@@ -201,8 +209,7 @@ bool TZendra::CopyMovieChunks(TZendra& part, std::int32_t from, TBinaryFile& out
         }
         if (FOrigins)
             FOrigins->Add(*part.File, source);
-        e.Offset = static_cast<std::uint64_t>(copier.Position());
-        if (!copier.Add(source, bytes))
+        if (!PlaceChunk(copier, e) || !copier.Add(source, bytes))
             return false;
         copiedEnd = i + 1;
     }

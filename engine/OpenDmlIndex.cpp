@@ -19,14 +19,6 @@ constexpr std::uint32_t kAvix = MakeFourCC('A', 'V', 'I', 'X');
 constexpr std::uint32_t kList = MakeFourCC('L', 'I', 'S', 'T');
 constexpr std::uint32_t kMovi = MakeFourCC('m', 'o', 'v', 'i');
 
-// ix00 and 00ix both occur.
-bool IsStandardIndexId(std::uint32_t id)
-{
-    const auto low = static_cast<std::uint16_t>(id & 0xFFFF), high = static_cast<std::uint16_t>(id >> 16);
-    constexpr std::uint16_t kIx = 'i' | ('x' << 8);
-    return low == kIx || high == kIx;
-}
-
 // The movi list among the children of a RIFF AVIX whose data spans [from, to).
 bool FindMovieList(TByteSource& file, std::int64_t from, std::int64_t to, TMovieSpan& span)
 {
@@ -165,6 +157,13 @@ private:
 };
 
 }  // namespace
+
+bool IsStandardIndexId(std::uint32_t id)
+{
+    const auto low = static_cast<std::uint16_t>(id & 0xFFFF), high = static_cast<std::uint16_t>(id >> 16);
+    constexpr std::uint16_t kIx = 'i' | ('x' << 8);
+    return low == kIx || high == kIx;
+}
 
 std::vector<TExtendedRiff> FindExtendedRiffs(TByteSource& file, std::int64_t position)
 {

@@ -33,6 +33,9 @@ struct TExtendedRiff {
     TMovieSpan Movie;
 };
 
+// ix00 and 00ix: the ids of a standard index chunk.
+bool IsStandardIndexId(std::uint32_t id);
+
 // The RIFF AVIX chunks that follow one after the other from position on.
 std::vector<TExtendedRiff> FindExtendedRiffs(TByteSource& file, std::int64_t position);
 

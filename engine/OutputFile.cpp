@@ -74,14 +74,6 @@ void TrashBrokenOffOutput(const std::string& temporary, const std::string& name)
         DiscardOutput(temporary);
 }
 
-void CheckOutputSize(const std::string& name, std::uint64_t predictedSize)
-{
-    if (predictedSize >= (std::uint64_t{1} << 31))
-        throw EZendraError("The output file " + name +
-                           " would be 2 GiB or larger, which this kind of AVI file can not hold. "
-                           "Choose a shorter stretch or more parts.");
-}
-
 bool CompleteSizes(TBinaryFile& output, std::int64_t moviSizePos, std::uint32_t moviSize,
                    std::int64_t indexSizePos, std::uint32_t indexSize)
 {

@@ -35,9 +35,6 @@ bool ProveAndPutInPlace(const std::string& temporary, const std::string& name, c
 // A job broken off keeps its output only in the trash: it goes there under its own name.
 void TrashBrokenOffOutput(const std::string& temporary, const std::string& name);
 
-// Raises an error when the output would be 2 GiB or more: 32-bit sizes can not hold it.
-void CheckOutputSize(const std::string& name, std::uint64_t predictedSize);
-
 // Writes the file length - 8 at offset 4, checks that "movi" stands at moviSizePos + 4
 // (raising "Wrong MOVI location"), writes the movi and idx1 sizes. False on a short write.
 bool CompleteSizes(TBinaryFile& output, std::int64_t moviSizePos, std::uint32_t moviSize,

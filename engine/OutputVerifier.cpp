@@ -8,6 +8,7 @@
 #include "common/FileHelpers.h"
 #include "engine/AviRecords.h"
 #include "engine/ChunkHeaderReader.h"
+#include "engine/OpenDmlIndex.h"
 
 namespace zendra {
 
@@ -25,6 +26,7 @@ constexpr std::uint32_t kDmlh = MakeFourCC('d', 'm', 'l', 'h');
 constexpr std::uint32_t kVids = MakeFourCC('v', 'i', 'd', 's');
 constexpr std::uint32_t kIavs = MakeFourCC('i', 'a', 'v', 's');
 constexpr std::uint32_t kTag = MakeFourCC('T', 'A', 'G', ' ');
+constexpr std::uint32_t kAvix = MakeFourCC('A', 'V', 'I', 'X');
 constexpr int kMaxListDepth = 8;
 
 class TVerifyFailure : public std::runtime_error {
@@ -64,8 +66,12 @@ public:
     {
         CheckRiff();
         WalkTopLevel();
+        WalkExtendedRiffs();
         CheckHeaderCounts();
+        FindOpenDmlIndex();
         CheckIndex();
+        if (FOpenDml)
+            CheckOpenDmlIndex();
         if (FRequest.Origins)
             CompareChunks();
     }
@@ -96,9 +102,98 @@ private:
         if (FFileSize < 12 || !FReader.ReadBytes(0, head, 12) || GetU32(head) != kRiff || GetU32(head + 8) != kAvi)
             throw TVerifyFailure("it does not begin with a RIFF AVI header");
         FRiffEnd = 8 + std::int64_t{GetU32(head + 4)};
-        if (FRiffEnd != FFileSize)
+        std::int64_t at = FRiffEnd;
+        while (at < FFileSize && at + 12 <= FFileSize && FReader.ReadBytes(at, head, 12) && GetU32(head) == kRiff &&
+               GetU32(head + 8) == kAvix) {
+            const std::int64_t end = at + 8 + std::int64_t{GetU32(head + 4)};
+            if (end > FFileSize)
+                throw TVerifyFailure("the RIFF AVIX chunk" + At(at) + " runs past the end of the file");
+            FExtendedRiffs.push_back({at + 12, end});
+            at = end + (end & 1);
+        }
+        if (at != FFileSize && !(FExtendedRiffs.empty() && FRiffEnd == FFileSize))
             throw TVerifyFailure("the RIFF size (" + std::to_string(FRiffEnd - 8) + ") does not agree with the file size (" +
                                  std::to_string(FFileSize) + ")");
+    }
+
+    // Each RIFF AVIX holds one movi list.
+    void WalkExtendedRiffs()
+    {
+        for (const auto& [from, to] : FExtendedRiffs) {
+            int movies = 0;
+            for (std::int64_t at = from; at + 8 <= to;) {
+                const TChunkHeader h = Header(at, to, "RIFF AVIX");
+                if (h.Id == kList && ListType(at + 8, h.Size) == kMovi) {
+                    ++movies;
+                    FExtendedMovies.push_back({at + 8, h.Size});
+                }
+                at += 8 + std::int64_t{h.Size} + (h.Size & 1);
+            }
+            if (movies != 1)
+                throw TVerifyFailure("the RIFF AVIX chunk" + At(from - 12) + " holds " + std::to_string(movies) +
+                                     " movi lists instead of one");
+        }
+    }
+
+    // An output past its first RIFF, or with a super index, is OpenDML: its OpenDML index
+    // lists every chunk, idx1 those of the first RIFF.
+    void FindOpenDmlIndex()
+    {
+        TFileBytes bytes(FFile);
+        FOpenDmlIndex = ReadOpenDmlIndex(bytes, FHeaderList.Data, FHeaderList.Size);
+        FOpenDml = !FExtendedRiffs.empty() || FOpenDmlIndex.SuperIndexes > 0;
+        if (FOpenDml && FOpenDmlIndex.Entries.empty())
+            throw TVerifyFailure("it goes on past its first RIFF chunk but has no OpenDML index");
+    }
+
+    void CheckOpenDmlIndex()
+    {
+        const std::vector<IndexEntry>& entries = FOpenDmlIndex.Entries;
+        std::size_t k = 0;
+        std::uint32_t videos = 0;
+        std::vector<TFoundChunk> movies = {FMovie};
+        movies.insert(movies.end(), FExtendedMovies.begin(), FExtendedMovies.end());
+        for (const TFoundChunk& movie : movies) {
+            const std::int64_t end = movie.Data + movie.Size;
+            for (std::int64_t at = movie.Data + 4; at + 8 <= end;) {
+                const TChunkHeader h = Header(at, end, "movi list");
+                if (h.Id == kList && h.Size >= 4) {
+                    at += 12;
+                    continue;
+                }
+                if (!IsStandardIndexId(h.Id)) {
+                    if (k >= entries.size() || static_cast<std::int64_t>(entries[k].Offset) != at ||
+                        entries[k].Length != h.Size || StreamNumber(entries[k].ChunkId) != StreamNumber(h.Id))
+                        throw TVerifyFailure("chunk " + CodeText(h.Id) + At(at) +
+                                             " is not the chunk its OpenDML index lists next");
+                    videos += IsVideoId(h.Id);
+                    if (FRequest.Origins)
+                        FOutputPositions.push_back(at);
+                    ++k;
+                }
+                at += 8 + std::int64_t{h.Size} + (h.Size & 1);
+            }
+        }
+        if (k != entries.size())
+            throw TVerifyFailure("its OpenDML index lists " + std::to_string(entries.size()) +
+                                 " chunks, its movi lists hold " + std::to_string(k));
+        CheckWholeMovieCounts(k, videos);
+    }
+
+    void CheckWholeMovieCounts(std::uint64_t entries, std::uint32_t videos)
+    {
+        for (std::size_t c = 1; c < FCountChecks.size(); ++c)
+            if (FCountChecks[c].second != videos)
+                throw TVerifyFailure(FCountChecks[c].first + " counts " + std::to_string(FCountChecks[c].second) +
+                                     " frames, the index " + std::to_string(videos));
+        if (FRequest.Frames && *FRequest.Frames != videos)
+            throw TVerifyFailure("it holds " + std::to_string(videos) + " frames instead of " +
+                                 std::to_string(*FRequest.Frames));
+        if (FRequest.EntryCount && *FRequest.EntryCount != entries)
+            throw TVerifyFailure("its index holds " + std::to_string(entries) + " entries instead of " +
+                                 std::to_string(*FRequest.EntryCount));
+        FReport.Entries = entries;
+        FReport.VideoEntries = videos;
     }
 
     void WalkTopLevel()
@@ -197,6 +292,10 @@ private:
                 at += 12;  // a rec group: its chunks follow
                 continue;
             }
+            if (IsStandardIndexId(h.Id)) {
+                at += 8 + std::int64_t{h.Size} + (h.Size & 1);
+                continue;
+            }
             ++FMovieChunks;
             if (inOrder && k < entries.Count()) {
                 const IndexEntry e = entries.At(k);
@@ -215,7 +314,7 @@ private:
 
     void Accept(const IndexEntry& e, std::int64_t at)
     {
-        if (FRequest.Origins)
+        if (FRequest.Origins && !FOpenDml)
             FOutputPositions.push_back(at);
         FReport.VideoEntries += IsVideoId(e.ChunkId);
     }
@@ -291,21 +390,23 @@ private:
         for (std::uint64_t i = WalkMovieAlongIndex(entries, base); i < count; ++i)
             CheckEntry(chunks, entries.At(i), i, base, FMovie.Data + 4, FMovie.Data + FMovie.Size);
         FReport.Entries = count;
-        for (const auto& [what, frames] : FCountChecks)
-            if (frames != FReport.VideoEntries)
-                throw TVerifyFailure(what + " counts " + std::to_string(frames) + " frames, the index " +
-                                     std::to_string(FReport.VideoEntries));
-        if (FRequest.Frames && *FRequest.Frames != FReport.VideoEntries)
-            throw TVerifyFailure("it holds " + std::to_string(FReport.VideoEntries) + " frames instead of " +
-                                 std::to_string(*FRequest.Frames));
-        if (FRequest.EntryCount) {
-            if (*FRequest.EntryCount != count)
-                throw TVerifyFailure("its index holds " + std::to_string(count) + " entries instead of " +
-                                     std::to_string(*FRequest.EntryCount));
+        if (FOpenDml) {
+            // idx1 lists the first RIFF's chunks, the main header counts its frames.
             if (FMovieChunks != count)
-                throw TVerifyFailure("its movi list holds " + std::to_string(FMovieChunks) + " chunks, its index " +
+                throw TVerifyFailure("its movi list holds " + std::to_string(FMovieChunks) + " chunks, its idx1 " +
                                      std::to_string(count));
+            if (FCountChecks[0].second != FReport.VideoEntries)
+                throw TVerifyFailure(FCountChecks[0].first + " counts " + std::to_string(FCountChecks[0].second) +
+                                     " frames, the first RIFF's index " + std::to_string(FReport.VideoEntries));
+            return;
         }
+        if (FCountChecks[0].second != FReport.VideoEntries)
+            throw TVerifyFailure(FCountChecks[0].first + " counts " + std::to_string(FCountChecks[0].second) +
+                                 " frames, the index " + std::to_string(FReport.VideoEntries));
+        CheckWholeMovieCounts(count, FReport.VideoEntries);
+        if (FRequest.EntryCount && FMovieChunks != count)
+            throw TVerifyFailure("its movi list holds " + std::to_string(FMovieChunks) + " chunks, its index " +
+                                 std::to_string(count));
     }
 
     // Offsets count from the file start or from the movi list's type field: the first
@@ -374,6 +475,10 @@ private:
     std::int64_t FFileSize;
     std::int64_t FRiffEnd = 0;
     TFoundChunk FHeaderList, FMovie, FIndex;
+    std::vector<std::pair<std::int64_t, std::int64_t>> FExtendedRiffs;  // data of each RIFF AVIX: from, to
+    std::vector<TFoundChunk> FExtendedMovies;
+    bool FOpenDml = false;
+    TOpenDmlIndex FOpenDmlIndex;
     int FPartRecords = 0;
     std::uint64_t FMovieChunks = 0;
     std::vector<std::pair<std::string, std::uint32_t>> FCountChecks;

@@ -1,6 +1,7 @@
 // Writes a key-frame aligned stretch of the movie as a new, self-contained AVI file.
 #include "common/FileHelpers.h"
 #include "engine/ChunkCopier.h"
+#include "engine/OpenDmlWriter.h"
 #include "engine/OutputFile.h"
 #include "engine/OutputVerifier.h"
 #include "engine/Zendra.h"
@@ -94,8 +95,8 @@ bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecor
         return false;
     const std::int32_t frames = CheckedSegmentFrames(name, start, end);
     const std::int32_t lead = SegmentLeadCount(name, start, record != nullptr);
-    // Everything but the chunks is the input's, so the output's size is known up front.
-    CheckOutputSize(name, PartFileSize(start, end, record != nullptr));
+    // Everything but the chunks is the input's, so the output's layout is known up front.
+    const TOutputPlan plan = PlanOutput(SegmentRuns(start, end, lead), record != nullptr);
 
     if (!PrepareOutputFile(name, true))
         return false;
@@ -104,11 +105,11 @@ bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecor
         if (IndexIsRelative())
             record->SetRelativeIndex(1);
     }
-    return WriteAndProveSegment(name, start, end, lead, frames, record);
+    return WriteAndProveSegment(name, start, end, lead, frames, record, plan);
 }
 
 bool TZendra::WriteAndProveSegment(const std::string& name, std::int32_t start, std::int32_t end, std::int32_t lead,
-                                   std::int32_t frames, const TPartRecord* record)
+                                   std::int32_t frames, const TPartRecord* record, const TOutputPlan& plan)
 {
     const std::string temporary = TemporaryOutputName(name);
     auto output = TBinaryFile::Create(temporary);
@@ -118,7 +119,7 @@ bool TZendra::WriteAndProveSegment(const std::string& name, std::int32_t start, 
     TChunkOrigins origins;
     bool complete = false;
     try {
-        complete = WriteSegment(*output, start, end, lead, frames, record, VerifyBytes ? &origins : nullptr);
+        complete = WriteSegment(*output, start, end, lead, frames, record, VerifyBytes ? &origins : nullptr, plan);
     } catch (...) {
         output->Close();
         DiscardOutput(temporary);
@@ -157,19 +158,25 @@ bool TZendra::CopyLeadChunks(TChunkCopier& copier, std::int32_t lead, TChunkOrig
         }
         if (origins)
             origins->Add(*File, from);
-        e.Offset = static_cast<std::uint64_t>(copier.Position());
-        if (!copier.Add(from, e.Length + 8) || ((e.Length & 1) && !copier.AddZero()))
+        if (!PlaceChunk(copier, e) || !copier.Add(from, e.Length + 8) || ((e.Length & 1) && !copier.AddZero()))
             return false;
     }
     return true;
 }
 
 bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t end, std::int32_t lead,
-                           std::int32_t frames, const TPartRecord* record, TChunkOrigins* origins)
+                           std::int32_t frames, const TPartRecord* record, TChunkOrigins* origins,
+                           const TOutputPlan& plan)
 {
     std::int64_t moviSizePos = 0;
-    if (!WriteMovieHead(output, static_cast<std::uint32_t>(frames), record, moviSizePos))
+    TOpenDmlHead openDmlHead;
+    openDmlHead.Room = plan.SuperIndexRoom;
+    if (!WriteMovieHead(output, static_cast<std::uint32_t>(frames), record, moviSizePos,
+                        plan.OpenDml ? &openDmlHead : nullptr))
         return false;
+    const std::unique_ptr<TOpenDmlWriter> openDml =
+        plan.OpenDml ? StartOpenDml(output, openDmlHead, moviSizePos, 0) : nullptr;
+    const TOpenDmlLoan loan(FOpenDml, openDml.get());
 
     const std::int64_t inputSize = File->Size();
     TChunkCopier copier(*File, output);
@@ -201,14 +208,18 @@ bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t
         }
         if (origins)
             origins->Add(*File, from);
-        e.Offset = static_cast<std::uint64_t>(copier.Position());
-        if (!copier.Add(from, bytes))
+        if (!PlaceChunk(copier, e) || !copier.Add(from, bytes))
             return false;
         ++copied;
     }
     if (!copier.Flush())
         return false;
+    return openDml ? openDml->Finish() : FinishSegment(output, start, copied, lead, moviSizePos);
+}
 
+bool TZendra::FinishSegment(TBinaryFile& output, std::int32_t start, std::int32_t copied, std::int32_t lead,
+                            std::int64_t moviSizePos)
+{
     std::uint32_t moviSize = 0;
     std::int64_t indexDataPos = 0;
     return BeginIndex(output, moviSizePos, moviSize, indexDataPos) &&

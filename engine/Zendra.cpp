@@ -5,26 +5,10 @@
 #include <climits>
 
 #include "common/FileHelpers.h"
+#include "engine/ChunkHeaderReader.h"
 #include "platform/Platform.h"
 
 namespace zendra {
-
-namespace {
-
-class TFileBytes : public TByteSource {
-public:
-    explicit TFileBytes(TBinaryFile& file) : FFile(file) {}
-    std::int64_t Size() override { return FFile.Size(); }
-    bool ReadAt(std::int64_t position, std::uint8_t* out, std::size_t count) override
-    {
-        return FFile.Seek(position) && FFile.Read(out, count) == count;
-    }
-
-private:
-    TBinaryFile& FFile;
-};
-
-}  // namespace
 
 TZendra::TZendra(const std::string& fileName, TProgressEvent onProgress, TIndexRebuild rebuild)
     : TChunk(nullptr, nullptr, ctFile), MovieFile(fileName), OnProgress(std::move(onProgress)),

@@ -12,6 +12,7 @@
 #include "engine/Chunk.h"
 #include "engine/IndexRebuild.h"
 #include "engine/OpenDmlIndex.h"
+#include "engine/OpenDmlLayout.h"
 
 namespace zendra {
 
@@ -19,6 +20,22 @@ struct TChunkOrigins;
 struct TVerifyRequest;
 struct TJoinPart;
 class TChunkCopier;
+class TOpenDmlWriter;
+
+// Entries [From, To) of one index, in the order an output holds them.
+struct TEntryRun {
+    const std::vector<IndexEntry>* Index;
+    std::size_t From;
+    std::size_t To;
+};
+
+// What an output becomes: an AVI 1.0 file, or an OpenDML one whose super indexes have room
+// for SuperIndexRoom RIFFs; Size is the file's size in bytes.
+struct TOutputPlan {
+    bool OpenDml = false;
+    std::uint32_t SuperIndexRoom = 0;
+    std::uint64_t Size = 0;
+};
 
 // The part record counts lead entries and part numbers in 16 bits.
 constexpr std::int32_t kMaxLeadCount = 65535;
@@ -119,6 +136,9 @@ public:
     // Checked by reading back every output before it is put in place; the byte-for-byte
     // proof of the copied chunks costs a second read of both files.
     bool VerifyBytes = false;
+    // An output whose AVI 1.0 file would be larger is written as OpenDML, in RIFFs of
+    // about this size (tests make it small).
+    std::uint64_t RiffLimit = kOpenDmlRiffLimit;
     // Also given to the members a join opens.
     TIndexRebuild IndexRebuildPolicy = TIndexRebuild::Refuse;
     // The index was built from the movi list (IndexRebuild.cpp); the input had none to use.
@@ -128,18 +148,38 @@ public:
 private:
     // Shared by the writers: the output around its movi data.
     std::uint64_t FixedOutputSize() const;
+    // Bytes of the input's top-level chunks an output copies, before or after its movi list.
+    std::uint64_t CopiedChunksSize(bool beforeMovie) const;
+    TOutputPlan PlanOutput(const std::vector<TEntryRun>& runs, bool withPartRecord) const;
+    std::vector<TEntryRun> SegmentRuns(std::int32_t start, std::int32_t end, std::int32_t lead) const;
+    // The input's header list, pad byte included, with the output's frame count.
+    std::vector<std::uint8_t> PatchedHeaderList(std::uint32_t frameCount) const;
+    // openDml set: the header list of an OpenDML output, where openDml learns its slots.
+    struct TOpenDmlHead {
+        std::uint32_t Room = 0;
+        TOpenDmlSlots Slots;
+        std::int64_t HeaderList = 0;
+    };
     bool WriteMovieHead(TBinaryFile& output, std::uint32_t frames, const TPartRecord* record,
-                        std::int64_t& moviSizePos);
+                        std::int64_t& moviSizePos, TOpenDmlHead* openDml);
+    std::unique_ptr<TOpenDmlWriter> StartOpenDml(TBinaryFile& output, const TOpenDmlHead& head,
+                                                 std::int64_t moviSizePos, std::uint32_t indexBase);
+    bool WriteTrailingChunks(TBinaryFile& output);
+    // Gives e its output offset where the copier puts its chunk next.
+    bool PlaceChunk(TChunkCopier& copier, IndexEntry& e);
     bool BeginIndex(TBinaryFile& output, std::int64_t moviSizePos, std::uint32_t& moviSize, std::int64_t& indexDataPos);
     bool FinishMovie(TBinaryFile& output, std::int64_t moviSizePos, std::uint32_t moviSize, std::int64_t indexDataPos);
     // SaveToFile's steps: the checks, the sound chunks ahead of the first frame, the size, the writing.
     std::int32_t CheckedSegmentFrames(const std::string& name, std::int32_t start, std::int32_t& end) const;
     std::int32_t SegmentLeadCount(const std::string& name, std::int32_t start, bool withPartRecord) const;
     bool WriteAndProveSegment(const std::string& name, std::int32_t start, std::int32_t end, std::int32_t lead,
-                              std::int32_t frames, const TPartRecord* record);
+                              std::int32_t frames, const TPartRecord* record, const TOutputPlan& plan);
     bool CopyLeadChunks(TChunkCopier& copier, std::int32_t lead, TChunkOrigins* origins);
     bool WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t end, std::int32_t lead,
-                      std::int32_t frames, const TPartRecord* record, TChunkOrigins* origins);
+                      std::int32_t frames, const TPartRecord* record, TChunkOrigins* origins,
+                      const TOutputPlan& plan);
+    bool FinishSegment(TBinaryFile& output, std::int32_t start, std::int32_t copied, std::int32_t lead,
+                       std::int64_t moviSizePos);
     bool JoinInto(TBinaryFile& output, const std::string& name, const std::vector<std::string>& members,
                   std::vector<std::unique_ptr<TZendra>>& engines, TVerifyRequest& request);
     bool OpenJoinMembers(const std::vector<std::string>& members, std::vector<std::unique_ptr<TZendra>>& engines,
@@ -167,6 +207,7 @@ private:
     std::uint32_t FJoinTotal = 0;
     std::uint32_t FJoinFrames = 0;
     TChunkOrigins* FOrigins = nullptr;  // set while a join copies, to prove its bytes
+    TOpenDmlWriter* FOpenDml = nullptr;  // set while an OpenDML output is written
 };
 
 // The file name without folder and extension; a text without extension comes back unchanged.

@@ -138,5 +138,132 @@ TEST_F(OpenDmlTest, EntriesThatNameNoChunkAreLeftOut)
     EXPECT_EQ(movie->LeftOutEntries, 1);
 }
 
+
+// --- writing: an output past the RIFF limit (a few kilobytes here) is OpenDML
+
+constexpr std::uint64_t kSmallRiff = 3000;
+
+std::size_t CountText(const TBytes& bytes, const std::string& text)
+{
+    std::size_t n = 0;
+    for (auto it = bytes.begin(); (it = std::search(it, bytes.end(), text.begin(), text.end())) != bytes.end(); ++it)
+        ++n;
+    return n;
+}
+
+TEST_F(OpenDmlTest, OutputsPastTheRiffLimitAreOpenDmlAndHoldEveryChunk)
+{
+    for (const bool openDmlSource : {false, true}) {
+        SCOPED_TRACE(openDmlSource ? "OpenDML source" : "AVI 1.0 source without room for an index");
+        const std::string path =
+            openDmlSource ? Write(BuildOpenDml(Movie(), {30, false, true}), "odml.avi") : Write(Movie(), "flat.avi");
+        TZendra movie(path);
+        movie.RiffLimit = kSmallRiff;
+        movie.VerifyBytes = true;
+        const std::string clip = PathOf("clip.avi");
+        // Frames 10 to 49.
+        ASSERT_TRUE(movie.SaveToFile(clip, 20, nullptr, 99));
+        ExpectSound(clip);
+        const TBytes out = ReadFileBytes(clip);
+        EXPECT_GE(CountText(out, "AVIX"), 2u);
+        EXPECT_EQ(out.size(), movie.PartFileSize(20, 99, false));
+
+        const auto back = Open(clip);
+        EXPECT_TRUE(back->OpenDmlIndexUsed);
+        EXPECT_EQ(IndexedData(clip), BuilderData(Movie(), 20, 99));
+        EXPECT_EQ(std::count_if(back->Index.begin(), back->Index.end(), IsKeyEntry), 4);
+        // The whole clip's frames in dmlh and the video stream header, the first RIFF's in avih.
+        EXPECT_EQ(GetU32(&out[FindText(out, "dmlh") + 8]), 40u);
+        EXPECT_EQ(GetU32(&out[FindText(out, "strh") + 8 + TStreamHeaderRecord::kLength]), 40u);
+        const std::uint32_t firstRiffFrames = GetU32(&out[FindText(out, "avih") + 8 + TMainHeaderRecord::kTotalFrames]);
+        EXPECT_GT(firstRiffFrames, 0u);
+        EXPECT_LT(firstRiffFrames, 40u);
+        std::filesystem::remove(clip);
+    }
+}
+
+TEST_F(OpenDmlTest, PartsPastTheRiffLimitRejoinToTheMovie)
+{
+    TAviBuilder builder;
+    builder.Video(64, 48, kOpaqueCoding).Audio().Interleaved(200, 10, 100, 40);
+    const std::string path = Write(builder);
+    TJobHooks hooks;
+    hooks.CurrentEngine = [](TZendra* engine) {
+        if (engine)
+            engine->RiffLimit = kSmallRiff;
+    };
+    TZendra movie(path);
+    movie.RiffLimit = kSmallRiff;
+    // Parts of at most 20000 bytes: OpenDML ones, each within the limit as planned.
+    std::vector<std::int32_t> starts;
+    ASSERT_TRUE(movie.PlanPartsBySize(starts, 20000));
+    ASSERT_GE(starts.size(), 2u);
+    const TSplitResult split = RunSplitParts(path, starts, 400, PathOf("parts/"), "part", hooks);
+    ASSERT_TRUE(split.Finished);
+    for (std::size_t r = 1; r <= split.Written.size(); ++r) {
+        const std::string& part = split.Written[r - 1];
+        ExpectSound(part);
+        const auto [start, end] = PartRange(starts, r);
+        EXPECT_EQ(std::filesystem::file_size(part), movie.PartFileSize(start, end, true)) << part;
+        EXPECT_LE(std::filesystem::file_size(part), 20000u) << part;
+        EXPECT_GE(CountText(ReadFileBytes(part), "AVIX"), 1u) << part;
+    }
+    EXPECT_EQ(VerifySplitRun(split.Written), "");
+
+    TZendra first(split.Written[0]);
+    first.RiffLimit = kSmallRiff;
+    first.VerifyBytes = true;
+    const std::string joined = PathOf("joined.avi");
+    ASSERT_TRUE(first.Join(joined, {split.Written.begin() + 1, split.Written.end()}));
+    ExpectSound(joined);
+    EXPECT_GE(CountText(ReadFileBytes(joined), "AVIX"), 2u);
+    EXPECT_EQ(IndexedData(joined), BuilderData(builder));
+    if (HaveFfmpeg()) {
+        EXPECT_EQ(VideoFrameHashes(joined, false), VideoFrameHashes(path, false));
+    }
+}
+
+// ffmpeg keeps room for an index in every stream list and for the odml list: an OpenDML
+// output takes it, so its header list is as long as the source's.
+TEST_F(OpenDmlTest, RealCodecsPastTheRiffLimitKeepTheirPacketsAndTheRoomKeptForIndexes)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    const std::string source = SamplePath(TSample::Mpeg4Mp3);
+    TZendra movie(source);
+    movie.RiffLimit = 64 * 1024;
+    movie.VerifyBytes = true;
+    const std::int32_t start = movie.KeyEntryForFrame(24);
+    const std::string clip = PathOf("clip.avi");
+    ASSERT_TRUE(movie.SaveToFile(clip, start, nullptr, -1));
+    ExpectSound(clip);
+    const TBytes in = ReadFileBytes(source), out = ReadFileBytes(clip);
+    EXPECT_GE(CountText(out, "AVIX"), 2u);
+    EXPECT_EQ(GetU32(&out[16]), GetU32(&in[16])) << "header list sizes";
+    // From the key frame at frame 12 (a key frame every 12) to the end.
+    std::vector<std::string> expected = VideoFrameHashes(source, false);
+    expected.erase(expected.begin(), expected.begin() + 12);
+    EXPECT_EQ(VideoFrameHashes(clip, false), expected);
+}
+
+TEST_F(OpenDmlTest, TheProofOfAnOpenDmlOutputFindsWhatIsWrong)
+{
+    TZendra movie(Write(Movie()));
+    movie.RiffLimit = kSmallRiff;
+    ASSERT_TRUE(movie.SaveToFile(PathOf("clip.avi"), 0, nullptr, -1));
+    const TBytes good = ReadFileBytes(PathOf("clip.avi"));
+    ASSERT_EQ(VerifyAviFile(PathOf("clip.avi"), {}).Failure, "");
+
+    TBytes moved = good;  // a standard index entry two bytes off its chunk
+    const std::size_t ix = FindText(moved, "ix00", FindText(moved, "AVIX"));
+    OverwriteU32(moved, ix + 32, GetU32(&moved[ix + 32]) + 2);
+    EXPECT_NE(VerifyAviFile(Write(moved, "moved.avi"), {}).Failure.find("OpenDML index"), std::string::npos);
+
+    TBytes cut = good;  // a RIFF AVIX claiming more than the file holds
+    const std::size_t avix = FindText(cut, "AVIX") - 8;
+    OverwriteU32(cut, avix + 4, GetU32(&cut[avix + 4]) + 4096);
+    EXPECT_NE(VerifyAviFile(Write(cut, "cut.avi"), {}).Failure, "");
+}
+
 }  // namespace
 }  // namespace zendra::test
