@@ -34,8 +34,8 @@ void TZendra::ListKeyGroups(std::vector<std::int32_t>& positions, std::vector<st
     }
 }
 
-bool TZendra::PlanParts(std::vector<std::int32_t>& starts, std::vector<std::int32_t>& accumulators,
-                        std::int32_t target) const
+bool TZendra::PlanParts(std::vector<std::int32_t>& starts, std::vector<std::int64_t>& accumulators,
+                        std::int64_t target) const
 {
     starts.clear();
     accumulators.clear();
@@ -47,13 +47,14 @@ bool TZendra::PlanParts(std::vector<std::int32_t>& starts, std::vector<std::int3
         return false;
     // The first group enters acc twice while it is below the target: that is how the
     // plans have always come out, and the part counts shown to the user depend on it.
-    std::int32_t acc = groups[0];
+    // 64-bit: the sums of a movie past 2 GiB (a 32-bit sum wrapped, and every group became a part).
+    std::int64_t acc = groups[0];
     std::int32_t cur = keys[0];
     std::int32_t prev = -1;
     bool havePrev = false;
     for (std::int32_t i = 0; i < n; ++i) {
         if (acc < target && i < n - 1) {
-            acc = static_cast<std::int32_t>(static_cast<std::uint32_t>(acc) + static_cast<std::uint32_t>(groups[static_cast<std::size_t>(i)]));
+            acc += groups[static_cast<std::size_t>(i)];
         } else {
             if (!havePrev || cur != prev) {
                 starts.push_back(cur);
@@ -119,18 +120,18 @@ std::int32_t TZendra::PartCount(int mode) const
     if (!IsCompressed())
         return VideoFrameCount();
     std::vector<std::int32_t> starts;
-    std::vector<std::int32_t> accumulators;
+    std::vector<std::int64_t> accumulators;
     if (!PlanParts(starts, accumulators, TargetPartSize(mode)))
         return 0;
     return static_cast<std::int32_t>(starts.size());
 }
 
-std::int32_t TZendra::TotalDataSize() const
+std::int64_t TZendra::TotalDataSize() const
 {
-    std::uint32_t total = 0;
+    std::int64_t total = 0;
     for (const IndexEntry& e : Index)
         total += e.Length;
-    return static_cast<std::int32_t>(total);
+    return total;
 }
 
 bool TZendra::IsCompressed() const

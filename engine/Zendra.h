@@ -75,13 +75,13 @@ public:
     // --- split planning
     std::int32_t GetNextSize(std::int32_t p) const;
     void ListKeyGroups(std::vector<std::int32_t>& positions, std::vector<std::int32_t>& sizes) const;
-    bool PlanParts(std::vector<std::int32_t>& starts, std::vector<std::int32_t>& accumulators,
-                   std::int32_t target) const;
+    bool PlanParts(std::vector<std::int32_t>& starts, std::vector<std::int64_t>& accumulators,
+                   std::int64_t target) const;
     std::int32_t LargestGroupSize() const;
     std::int32_t MeanGroupSize() const;
     std::int32_t TargetPartSize(int mode) const;
     std::int32_t PartCount(int mode) const;
-    std::int32_t TotalDataSize() const;
+    std::int64_t TotalDataSize() const;
     bool IsCompressed() const;
     std::int32_t FrameImageSize() const;
     std::int32_t VideoFrameCount() const;

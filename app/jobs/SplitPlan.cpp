@@ -2,7 +2,7 @@
 
 namespace zendra {
 
-std::int32_t SplitTarget(const TZendra& movie, TSplitMode mode, std::int32_t partCount)
+std::int64_t SplitTarget(const TZendra& movie, TSplitMode mode, std::int32_t partCount)
 {
     if (mode == TSplitMode::Custom)
         return partCount > 0 ? movie.TotalDataSize() / partCount : movie.TotalDataSize();
@@ -13,7 +13,7 @@ bool PlanSplit(const TZendra& movie, const TSplitRequest& request, std::vector<s
 {
     if (request.Mode == TSplitMode::BySize)
         return movie.PlanPartsBySize(starts, request.MaxSize);
-    std::vector<std::int32_t> accumulators;
+    std::vector<std::int64_t> accumulators;
     return movie.PlanParts(starts, accumulators, SplitTarget(movie, request.Mode, request.Parts));
 }
 

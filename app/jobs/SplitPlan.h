@@ -18,7 +18,7 @@ struct TSplitRequest {
 };
 
 // Target part size of a mode that plans by size target (all but BySize).
-std::int32_t SplitTarget(const TZendra& movie, TSplitMode mode, std::int32_t partCount);
+std::int64_t SplitTarget(const TZendra& movie, TSplitMode mode, std::int32_t partCount);
 
 // The part starts of the request; false for a movie without key entries.
 bool PlanSplit(const TZendra& movie, const TSplitRequest& request, std::vector<std::int32_t>& starts);

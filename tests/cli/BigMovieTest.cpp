@@ -10,6 +10,7 @@
 
 #include "tests/testkit/MuxerSamples.h"
 #include "tests/testkit/Samples.h"
+#include "tests/testkit/SparseMovie.h"
 
 namespace zendra::test {
 namespace {
@@ -23,6 +24,12 @@ const char kFfmpegRecipe[] =
     "-f lavfi -i sine=sample_rate=48000 -t 2 -c:v mpeg4 -q:v 2 -g 12 -sc_threshold 1000000000 "
     "-c:a pcm_s16le -ac 2 small.avi && "
     "ffmpeg -nostdin -v error -stream_loop 45 -i small.avi -c copy -fflags +bitexact big.avi && rm small.avi";
+// The same past 3 GiB: its halves are parts over 1 GiB.
+const char kFfmpeg3GiBRecipe[] =
+    "ffmpeg -nostdin -v error -f lavfi -i 'nullsrc=s=720x576:r=25,geq=random(1)*255:128:128' "
+    "-f lavfi -i sine=sample_rate=48000 -t 2 -c:v mpeg4 -q:v 2 -g 12 -sc_threshold 1000000000 "
+    "-c:a pcm_s16le -ac 2 small.avi && "
+    "ffmpeg -nostdin -v error -stream_loop 130 -i small.avi -c copy -fflags +bitexact big.avi && rm small.avi";
 // Raw I420 pictures (every frame a key frame) with PCM sound.
 const char kGstreamerRecipe[] =
     "gst-launch-1.0 -q videotestsrc num-buffers=1800 ! video/x-raw,format=I420,width=720,height=576,framerate=25/1 ! "
@@ -39,18 +46,26 @@ std::string MakeDiskFolder()
 class BigMovieTest : public ::testing::Test {
 protected:
     void SetUp() override { Folder = MakeDiskFolder(); }
+
+    // Skips a test whose files would not fit the disk.
+    bool EnoughDisk(std::uintmax_t bytes)
+    {
+        std::error_code error;
+        const auto space = fs::space(Folder, error);
+        return !error && space.available >= bytes;
+    }
     void TearDown() override { fs::remove_all(Folder); }
 
     std::string PathOf(const std::string& name) const { return Folder + "/" + name; }
 
     // Makes big.avi; skips the test where the muxer is missing.
-    void Make(const char* needs, const char* recipe)
+    void Make(const char* needs, const char* recipe, std::uintmax_t atLeast = std::uintmax_t{1} << 30)
     {
         if (!HaveFfmpeg() || RunCommand(std::string("{ ") + needs + " ; } >/dev/null 2>&1") != 0)
             GTEST_SKIP() << needs << " is not there";
         std::string log;
         ASSERT_EQ(RunCommand("cd " + ShellQuote(Folder) + " && " + recipe + " </dev/null 2>&1", &log), 0) << log;
-        ASSERT_GT(fs::file_size(PathOf("big.avi")), std::uintmax_t{1} << 30);
+        ASSERT_GT(fs::file_size(PathOf("big.avi")), atLeast);
         Video = VideoFrameHashes(PathOf("big.avi"), false);
         Audio = AudioPacketHashes(PathOf("big.avi")).value_or(std::vector<std::string>{});
         ASSERT_FALSE(Video.empty());
@@ -66,27 +81,36 @@ protected:
         EXPECT_EQ(verify.Exit, 0) << path << ": " << verify.Out << verify.Err;
     }
 
-    // Split in three, each part sound, the parts' pictures the movie's; their join the movie.
+    // An output past 1 GiB goes on in RIFF AVIX chunks and is read by its OpenDML index.
+    void ExpectOpenDml(const std::string& path) const
+    {
+        const TCliRun info = Run("info " + ShellQuote(path) + " --json");
+        EXPECT_NE(info.Out.find("\"opendml_index\": true"), std::string::npos) << path << ": " << info.Out;
+    }
+
+    // Split into parts, each part sound, the parts' pictures the movie's; their join the movie.
     // (Every part begins with the sound that stands ahead of the movie's first picture, so
     // only the join gives the sound back as it was.)
-    void SplitAndRejoin()
+    void SplitAndRejoin(int partCount = 3)
     {
         const TCliRun info = Run("info big.avi --json");
         ASSERT_EQ(info.Exit, 0) << info.Err;
         EXPECT_NE(info.Out.find("\"opendml_index\": true"), std::string::npos) << info.Out;
         EXPECT_NE(info.Out.find("\"frames\": " + std::to_string(Video.size())), std::string::npos) << info.Out;
 
-        const TCliRun split = Run("split big.avi -n 3 -o parts -b p -y");
+        const TCliRun split = Run("split big.avi -n " + std::to_string(partCount) + " -o parts -b p -y");
         ASSERT_EQ(split.Exit, 0) << split.Err;
         std::vector<std::string> parts;
         for (const auto& entry : fs::directory_iterator(PathOf("parts")))
             parts.push_back(entry.path().string());
         std::sort(parts.begin(), parts.end());
-        ASSERT_EQ(parts.size(), 3u) << split.Out;
+        ASSERT_EQ(parts.size(), static_cast<std::size_t>(partCount)) << split.Out;
         std::vector<std::string> video;
         std::string members;
         for (const std::string& part : parts) {
             ExpectSound(part);
+            if (fs::file_size(part) > std::uintmax_t{1} << 30)
+                ExpectOpenDml(part);
             const auto partVideo = VideoFrameHashes(part, false);
             video.insert(video.end(), partVideo.begin(), partVideo.end());
             members += ShellQuote(part) + " ";
@@ -97,6 +121,7 @@ protected:
         ASSERT_EQ(join.Exit, 0) << join.Err;
         fs::remove_all(PathOf("parts"));
         ExpectSound(PathOf("joined.avi"));
+        ExpectOpenDml(PathOf("joined.avi"));
         EXPECT_EQ(VideoFrameHashes(PathOf("joined.avi"), false), Video);
         EXPECT_EQ(AudioPacketHashes(PathOf("joined.avi")).value_or(std::vector<std::string>{}), Audio);
         fs::remove(PathOf("joined.avi"));
@@ -139,6 +164,40 @@ TEST_F(BigMovieTest, GstreamerOpenDmlMovieIsSplitRejoinedAndClipped)
         return;
     SplitAndRejoin();
     ClipAcrossRiffs(1650, 1790, 1);
+}
+
+TEST_F(BigMovieTest, MovieOf3GiBSplitsIntoOpenDmlPartsAndRejoins)
+{
+    if (!EnoughDisk(std::uintmax_t{10} << 30))
+        GTEST_SKIP() << "less than 10 GiB of free disk for a movie of 3 GiB and its parts";
+    ASSERT_NO_FATAL_FAILURE(Make("command -v ffmpeg", kFfmpeg3GiBRecipe, std::uintmax_t{3} << 30));
+    if (IsSkipped())
+        return;
+    SplitAndRejoin(2);
+    ClipAcrossRiffs(3000, 6000, 12);
+    ExpectOpenDml(PathOf("clip.avi"));
+}
+
+// Positions past 4 GiB: a sparse movie of 5.1 GiB (pictures numbered in their first bytes).
+TEST_F(BigMovieTest, SparseMovieOf5GiBIsCutAcrossTheFourGiBLine)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    if (!EnoughDisk(std::uintmax_t{12} << 30))
+        GTEST_SKIP() << "less than 12 GiB of free disk for the outputs of a movie of 5 GiB";
+    TSparseMovie sparse;
+    ASSERT_TRUE(WriteSparseMovie(PathOf("big.avi"), sparse));
+    ASSERT_GT(fs::file_size(PathOf("big.avi")), std::uintmax_t{5} << 30);
+    Video = VideoFrameHashes(PathOf("big.avi"), false);
+    Audio = AudioPacketHashes(PathOf("big.avi")).value_or(std::vector<std::string>{});
+    ASSERT_EQ(Video.size(), sparse.Frames);
+
+    // Frames 1050 to 1100 lie past 4 GiB.
+    ClipAcrossRiffs(1050, 1100, sparse.Gop);
+    const TCliRun proof = Run("verify clip.avi --source big.avi");
+    EXPECT_EQ(proof.Exit, 0) << proof.Out << proof.Err;
+    fs::remove(PathOf("clip.avi"));
+    SplitAndRejoin(2);
 }
 
 }  // namespace

@@ -199,7 +199,8 @@ TEST_F(AvSyncSamples, FfmpegMoviesAreReadAsTheyAre)
     // ffmpeg interleaves by time, so cuts of its movies stay within a chunk or two.
     for (TSample sample : {TSample::Mpeg4Pcm, TSample::Mpeg4Mp3}) {
         const TZendra movie(SamplePath(sample));
-        std::vector<std::int32_t> starts, accumulators;
+        std::vector<std::int32_t> starts;
+        std::vector<std::int64_t> accumulators;
         ASSERT_TRUE(movie.PlanParts(starts, accumulators, 0));
         for (std::size_t r = 1; r <= starts.size(); ++r) {
             const auto [s, e] = PartRange(starts, r);
@@ -250,7 +251,8 @@ TEST_F(AvSyncSamples, OffsetsAgreeWithFfprobesTimestamps)
             lead += probed(i).Duration;
 
         // Parts of about a second: each has sound of its own.
-        std::vector<std::int32_t> starts, accumulators;
+        std::vector<std::int32_t> starts;
+        std::vector<std::int64_t> accumulators;
         ASSERT_TRUE(movie.PlanParts(starts, accumulators, movie.TotalDataSize() / 8));
         ASSERT_GE(starts.size(), 4u);
         for (std::size_t r = 2; r <= starts.size(); ++r) {

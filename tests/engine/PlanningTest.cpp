@@ -52,7 +52,7 @@ std::string ErrorOf(const std::function<void()>& call)
 struct TPlanCase {
     std::int32_t Target;
     std::vector<std::int32_t> Starts;
-    std::vector<std::int32_t> Accumulators;
+    std::vector<std::int64_t> Accumulators;
 };
 
 TEST_F(Planning, FiveEqualGroupsGiveTheKnownPlans)
@@ -69,12 +69,25 @@ TEST_F(Planning, FiveEqualGroupsGiveTheKnownPlans)
         {45, {0}, {50}},
         {1000000, {0}, {50}},
     };
-    std::vector<std::int32_t> starts{99}, accumulators{99};
+    std::vector<std::int32_t> starts{99};
+    std::vector<std::int64_t> accumulators{99};
     for (const auto& c : cases) {
         ASSERT_TRUE(Movie->PlanParts(starts, accumulators, c.Target));
         EXPECT_EQ(c.Starts, starts) << "target " << c.Target;
         EXPECT_EQ(c.Accumulators, accumulators) << "target " << c.Target;
     }
+}
+
+// 5 GB of groups: the sums no longer fit 32 bits (they wrapped, and every group became a part).
+TEST_F(Planning, MoviesPastFourGiBArePlannedWithoutWrapping)
+{
+    Groups(std::vector<std::uint32_t>(100, 50'000'000));
+    EXPECT_EQ(Movie->TotalDataSize(), std::int64_t{5'000'000'000});
+    std::vector<std::int32_t> starts;
+    std::vector<std::int64_t> accumulators;
+    ASSERT_TRUE(Movie->PlanParts(starts, accumulators, Movie->TotalDataSize() / 2));
+    EXPECT_EQ(starts, (std::vector<std::int32_t>{0, 490}));  // the first group counts twice, as always
+    EXPECT_EQ(Movie->PartCount(1), 50);
 }
 
 TEST_F(Planning, ModesOfFiveEqualGroups)
@@ -111,7 +124,8 @@ TEST_F(Planning, LargestLeavesOutTheLastGroupMeanTruncates)
 TEST_F(Planning, SingleKeyEntry)
 {
     Groups({25});
-    std::vector<std::int32_t> starts, accumulators;
+    std::vector<std::int32_t> starts;
+    std::vector<std::int64_t> accumulators;
     for (std::int32_t target : {0, 10, 25, 1000}) {
         ASSERT_TRUE(Movie->PlanParts(starts, accumulators, target));
         EXPECT_EQ(std::vector<std::int32_t>{0}, starts);
@@ -124,7 +138,8 @@ TEST_F(Planning, SingleKeyEntry)
 TEST_F(Planning, NoKeyEntryGivesNoPlan)
 {
     Movie->Index = {Sound(10), Video(false, 10)};
-    std::vector<std::int32_t> starts{1, 2}, accumulators{3};
+    std::vector<std::int32_t> starts{1, 2};
+    std::vector<std::int64_t> accumulators{3};
     EXPECT_FALSE(Movie->PlanParts(starts, accumulators, 10));
     EXPECT_TRUE(starts.empty());
     EXPECT_TRUE(accumulators.empty());

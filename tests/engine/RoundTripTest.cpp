@@ -29,7 +29,8 @@ protected:
     std::vector<std::string> Split(int mode, std::int32_t parts)
     {
         TZendra movie(Movie);
-        std::vector<std::int32_t> starts, accumulators;
+        std::vector<std::int32_t> starts;
+        std::vector<std::int64_t> accumulators;
         EXPECT_TRUE(movie.PlanParts(starts, accumulators, SplitTarget(movie, static_cast<TSplitMode>(mode), parts)));
         const TSplitResult result = RunSplitParts(Movie, starts, static_cast<std::int32_t>(movie.Index.size()),
                                                   PathOf("run/"), "part", {});

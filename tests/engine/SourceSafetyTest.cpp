@@ -66,7 +66,7 @@ protected:
     {
         TZendra movie(path);
         std::vector<std::int32_t> starts;
-        std::vector<std::int32_t> accumulators;
+        std::vector<std::int64_t> accumulators;
         movie.PlanParts(starts, accumulators, SplitTarget(movie, static_cast<TSplitMode>(mode), 3));
         return starts;
     }

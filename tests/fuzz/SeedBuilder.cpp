@@ -124,7 +124,7 @@ std::vector<TBytes> SplitParts(const std::string& path, const std::string& folde
     try {
         TZendra movie(path);
         std::vector<std::int32_t> starts;
-        std::vector<std::int32_t> accumulators;
+        std::vector<std::int64_t> accumulators;
         if (!movie.PlanParts(starts, accumulators, movie.TargetPartSize(0)) || starts.size() < 2)
             return parts;
         const TSplitResult split =
@@ -153,16 +153,20 @@ int PutMovieSeeds(const TPut& put, const std::string& name, const TBytes& bytes,
     put("save", name + "-split", WithParams({.Op = 2, .Mode = 1}, TwoFiles(bytes, {})));
     put("save", name + "-cancel", WithParams({.Op = 0, .CancelAt = 5, .B = -1}, TwoFiles(bytes, {})));
     put("save", name + "-full-disk", WithParams({.Op = 0, .Flags = 4, .Budget = 3000, .B = -1}, TwoFiles(bytes, {})));
-    int count = 8;
+    // Flag 64: a RIFF limit of a few hundred bytes, so the outputs are OpenDML ones.
+    put("save", name + "-opendml-save", WithParams({.Op = 0, .Flags = 64 | 1, .A = 0, .B = -1}, TwoFiles(bytes, {})));
+    put("save", name + "-opendml-split", WithParams({.Op = 2, .Flags = 64, .Mode = 1}, TwoFiles(bytes, {})));
+    int count = 10;
     const auto parts = SplitParts(path, scratch + "/" + name + "-parts");
     if (parts.size() >= 2) {
         put("save", name + "-join", WithParams({.Op = 3}, TwoFiles(parts[0], parts[1])));
+        put("save", name + "-opendml-join", WithParams({.Op = 3, .Flags = 64}, TwoFiles(parts[0], parts[1])));
         // Files that can no longer be opened after the first few opens.
         put("save", name + "-join-vanishing", WithParams({.Op = 3, .Flags = 32, .Mode = 1}, TwoFiles(parts[0], parts[1])));
         put("save", name + "-split-vanishing", WithParams({.Op = 2, .Flags = 32, .Mode = 5}, TwoFiles(bytes, {})));
         put("open", name + "-part", WithParams({.A = 1, .B = 2}, parts[1]));
         put("compare", name + "-part", WithParams({.Op = 2}, TwoFiles(parts[0], parts[1])));
-        count += 5;
+        count += 6;
     }
     put("compare", name + "-same", WithParams({.Op = 3}, TwoFiles(bytes, bytes)));
     TBytes changed = bytes;

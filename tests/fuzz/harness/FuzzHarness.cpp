@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -168,10 +169,10 @@ std::int32_t Fold(std::int32_t raw, std::int32_t low, std::int32_t high, bool ke
     return low + static_cast<std::int32_t>(static_cast<std::uint32_t>(raw) % span);
 }
 
-void CheckPlan(const TZendra& movie, std::int32_t target)
+void CheckPlan(const TZendra& movie, std::int64_t target)
 {
     std::vector<std::int32_t> starts;
-    std::vector<std::int32_t> accumulators;
+    std::vector<std::int64_t> accumulators;
     if (!movie.PlanParts(starts, accumulators, target))
         return;
     FUZZ_CHECK(starts.size() == accumulators.size());
@@ -238,7 +239,10 @@ void CheckComplete(const std::string& output)
 {
     const TBytes bytes = ReadAll(output);
     FUZZ_CHECK(bytes.size() >= 12);
-    FUZZ_CHECK(std::uint64_t{GetU32(&bytes[4])} + 8 == bytes.size());
+    // The first RIFF covers the file, or is followed by RIFF AVIX chunks.
+    const std::uint64_t firstRiff = std::uint64_t{GetU32(&bytes[4])} + 8;
+    FUZZ_CHECK(firstRiff == bytes.size() ||
+               (firstRiff + 12 <= bytes.size() && std::memcmp(&bytes[firstRiff + 8], "AVIX", 4) == 0));
     // A writer that reports success has written a file that reads back proven, and left no
     // temporary file beside it.
     // Read back with the file layer's faults off: they are the job's, not the check's.
@@ -272,7 +276,7 @@ void SplitAndRejoin(TZendra& movie, const std::string& movieFile, const TInput& 
                     const TJobHooks& hooks)
 {
     std::vector<std::int32_t> starts;
-    std::vector<std::int32_t> accumulators;
+    std::vector<std::int64_t> accumulators;
     const auto mode = static_cast<TSplitMode>(in.U8(3) % 4);
     if (!movie.PlanParts(starts, accumulators, SplitTarget(movie, mode, in.U8(13) % 8 + 1)))
         return;
@@ -404,8 +408,15 @@ int SaveAndJoin(const std::uint8_t* data, std::size_t size)
     const auto frames = movie->VideoFrameCount();
     TZendra* current = nullptr;
     session.CancelAt(in.U8(2), &current);
+    // Outputs past a RIFF limit of a few hundred bytes are OpenDML ones.
+    const std::uint64_t riffLimit = (in.U8(1) & 64) ? 256 + std::uint64_t{in.U8(3)} * 16 : kOpenDmlRiffLimit;
+    movie->RiffLimit = riffLimit;
     TJobHooks hooks;
-    hooks.CurrentEngine = [&current](TZendra* engine) { current = engine; };
+    hooks.CurrentEngine = [&current, riffLimit](TZendra* engine) {
+        current = engine;
+        if (engine)
+            engine->RiffLimit = riffLimit;
+    };
     if (in.U8(1) & 4)  // disk full after a fuzzed number of bytes
         FileFaults().WriteBudget = in.U32(4) % (2 * firstBytes.size() + 4096);
     if (in.U8(1) & 32)  // files that vanish after this many more opens
