@@ -11,7 +11,9 @@ namespace zendra {
 bool IsIntraOnlyCoding(std::uint32_t handler, std::uint32_t compression);
 
 // How the key frames of a coding can be told from its data, when the index does not say.
-enum class TKeyFrameCoding { IntraOnly, Mpeg4Part2, H264, Unknown };
+// H.264 comes with start codes, or (with an avcC record in its format) with each NAL unit
+// behind its 4-byte length, as MP4 files hold it.
+enum class TKeyFrameCoding { IntraOnly, Mpeg4Part2, H264, H264LengthPrefixed, Unknown };
 TKeyFrameCoding KeyFrameCodingOf(std::uint32_t handler, std::uint32_t compression);
 
 }  // namespace zendra

@@ -70,6 +70,7 @@ bool IsKeyVideoFrame(TKeyFrameCoding coding, const std::uint8_t* data, std::size
     case TKeyFrameCoding::IntraOnly: return true;
     case TKeyFrameCoding::Mpeg4Part2: return IsMpeg4KeyFrame(data, size);
     case TKeyFrameCoding::H264: return IsH264KeyFrame(data, size);
+    case TKeyFrameCoding::H264LengthPrefixed: return IsLengthPrefixedH264KeyFrame(data, size);
     case TKeyFrameCoding::Unknown: break;
     }
     return false;
@@ -108,6 +109,25 @@ bool IsH264KeyFrame(const std::uint8_t* data, std::size_t size)
             return true;
         if (type == kNonIdrSlice)
             return false;
+    }
+    return false;
+}
+
+bool IsLengthPrefixedH264KeyFrame(const std::uint8_t* data, std::size_t size)
+{
+    constexpr int kNonIdrSlice = 1;
+    constexpr int kIdrSlice = 5;
+    for (std::size_t at = 0; at + 5 <= size;) {
+        const std::uint32_t length = (std::uint32_t{data[at]} << 24) | (std::uint32_t{data[at + 1]} << 16) |
+                                     (std::uint32_t{data[at + 2]} << 8) | data[at + 3];
+        const int type = data[at + 4] & 0x1F;
+        if (length == 0 || type == kNonIdrSlice)
+            return false;
+        if (type == kIdrSlice)
+            return true;
+        if (length > size - at - 4)
+            break;
+        at += 4 + std::size_t{length};
     }
     return false;
 }
@@ -157,8 +177,14 @@ bool TZendra::EntriesCutOffWithMovie() const
 
 TKeyFrameCoding TZendra::CheckedKeyFrameCoding() const
 {
-    const TKeyFrameCoding coding =
+    TKeyFrameCoding coding =
         KeyFrameCodingOf(VideoStreamHeader->Header.fccHandler, VideoFormat->Format.biCompression);
+    // An avcC record (version 1) after the bitmap header: NAL units behind their lengths.
+    std::uint8_t version = 0;
+    if (coding == TKeyFrameCoding::H264 && VideoFormat->Size > TBitmapInfoRecord::kSize &&
+        File->Seek(std::int64_t{VideoFormat->DataPosition} + TBitmapInfoRecord::kSize) && File->Read(&version, 1) == 1 &&
+        version == 1)
+        coding = TKeyFrameCoding::H264LengthPrefixed;
     if (coding == TKeyFrameCoding::Unknown)
         throw EZendraError("No index can be built for " + MovieFile + ": the key frames of its video (" +
                            FourCCToText(VideoFormat->Format.biCompression) + ") can not be told from its data.");

@@ -34,6 +34,7 @@ TMovieWalk WalkMovieList(TBinaryFile& file, const TChunk& movieList, int streams
 // The data of a video chunk starts a key frame.
 bool IsMpeg4KeyFrame(const std::uint8_t* data, std::size_t size);
 bool IsH264KeyFrame(const std::uint8_t* data, std::size_t size);
+bool IsLengthPrefixedH264KeyFrame(const std::uint8_t* data, std::size_t size);
 
 // Sets the flags writers give: key on every non-video entry, on video entries where the
 // data says so. base is added to an entry's offset to get its file position.

@@ -134,6 +134,18 @@ TEST_F(CliIndexRebuildTest, H264MoviesGetTheirKeyFramesFromTheData)
             ExpectRebuiltLikeTheSource(file.Path, fs::path(file.Path).filename().string());
 }
 
+// H.264 as MP4 holds it (each NAL unit behind its length, an avcC record in the format),
+// copied into an AVI file by ffmpeg.
+TEST_F(CliIndexRebuildTest, LengthPrefixedH264MoviesGetTheirKeyFramesFromTheData)
+{
+    const std::string mp4 = Folder + "/avc.mp4", avi = Folder + "/avc.avi";
+    if (RunCommand("ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=64x48:rate=25:duration=4 -c:v libx264 "
+                   "-g 12 -bf 0 -pix_fmt yuv420p " + ShellQuote(mp4) + " 2>&1") != 0)
+        GTEST_SKIP() << "ffmpeg can not encode H.264 here";
+    ASSERT_EQ(RunCommand("ffmpeg -nostdin -v error -y -i " + ShellQuote(mp4) + " -c copy " + ShellQuote(avi)), 0);
+    ExpectRebuiltLikeTheSource(avi, "avc-cut.avi");
+}
+
 TEST_F(CliIndexRebuildTest, ACodecWhoseKeyFramesCanNotBeToldIsRefusedByName)
 {
     TAviBuilder movie;
