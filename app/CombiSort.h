@@ -17,6 +17,7 @@ struct TCombiSort {
     QString FilePath;
     TPartRecord Info;        // the member's part record as the engine read it
     long double PlayTime = 0;  // seconds
+    bool IndexRebuilt = false;  // the user agreed to build its index from its contents
 };
 
 enum TJoinColumn { jcFilename = 0, jcIdx, jcDuration, jcBatchIdentity, jcLocation, jcColumnCount };

@@ -76,15 +76,17 @@ struct TJoinEntry {
 };
 
 // The file's part record and playing time; nothing when it is no part of a split run.
-std::unique_ptr<TCombiSort> ReadPart(const QString& path)
+// rebuild: what to do with a part whose index is missing or cut short.
+std::unique_ptr<TCombiSort> ReadPart(const QString& path, TIndexRebuild rebuild)
 {
-    const auto member = ReadJoinMember(path.toStdString());
+    const auto member = ReadJoinMember(path.toStdString(), rebuild);
     if (!member)
         return {};
     auto record = std::make_unique<TCombiSort>();
     record->FilePath = path;
     record->Info = member->Record;
     record->PlayTime = member->PlayTime;
+    record->IndexRebuilt = !member->RebuiltIndex.empty();
     return record;
 }
 
@@ -94,7 +96,7 @@ std::unique_ptr<TCombiSort> RecordOfRestoredRow(const QTreeWidgetItem& row)
 {
     const QString location = row.text(jcLocation);
     try {
-        if (auto record = ReadPart(location))
+        if (auto record = ReadPart(location, TIndexRebuild::Refuse))
             return record;
     } catch (const EZendraError&) {
         // a damaged file: the row keeps what its texts say
@@ -162,7 +164,7 @@ void AddPickedParts(std::vector<TJoinEntry>& entries, const std::vector<std::str
         if (QFileInfo(path).suffix().toLower() != QStringLiteral("avi"))
             continue;
         TJoinEntry entry;
-        entry.Fresh = ReadPart(path);
+        entry.Fresh = ReadPart(path, TIndexRebuild::Ask);
         if (!entry.Fresh)
             continue;
         entry.Key = JoinSortKey(entry.Fresh->Info);
@@ -335,7 +337,12 @@ bool TForm1::RunJoin()
         ProgressBase = 0;
         ShowWorkingPage(QStringLiteral("Writing output file: ") + path);
         ProcessMessages();
-        joined = RunJoinParts(first, members, path.toStdString(), JobHooks());
+        TJobHooks hooks = JobHooks();
+        // Parts whose index the user had built when they were listed are read that way again.
+        for (int i = 0; i < lvCombine->topLevelItemCount(); ++i)
+            if (const TCombiSort* record = RecordOf(lvCombine->topLevelItem(i)); record && record->IndexRebuilt)
+                hooks.IndexRebuild = TIndexRebuild::Rebuild;
+        joined = RunJoinParts(first, members, path.toStdString(), hooks);
     }
     if (joined && Confirm(("File " + path + " is ready. See the result?").toStdString(), TButtons::YesNo) ==
                       TAnswer::Yes)

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "app/CombiSort.h"
 #include "app/SpinEdit.h"
@@ -164,6 +165,32 @@ TEST_F(JoinListTest, JoinedMovieHasTheSourcesFramesAndIsOffered)
     FForm->bStartClick();
     EXPECT_EQ(FPlatform->Messages().back(), "Can not delete " + joined + ". File is in use.");
     EXPECT_EQ(FViewed.size(), 1u);
+}
+
+// A part whose idx1 was cut off is listed once the user agrees to build its index, and
+// joins with it.
+TEST_F(JoinListTest, APartWithoutAnIndexJoinsWhenTheUserHasItsIndexBuilt)
+{
+    const std::string movie = SamplePath(TSample::Mpeg4Mp3);
+    const auto parts = SplitRun();
+    std::ifstream in(parts[1], std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    std::ofstream(parts[1], std::ios::binary | std::ios::trunc) << bytes.substr(0, bytes.rfind("idx1"));
+
+    FForm->PageControl1->setCurrentIndex(TForm1::RejoinTab);
+    FPlatform->Clear();
+    FDialogs.FilesAnswers.push_back({parts[0], parts[1], parts[2]});
+    ASSERT_TRUE(FForm->SelectJoinFiles(false));
+    ASSERT_FALSE(FPlatform->Questions().empty());
+    EXPECT_EQ(FPlatform->Questions().front().Text, parts[1] + " has no index. Build one from its contents?");
+    EXPECT_EQ(Column(jcLocation), (QStringList{Q(parts[0]), Q(parts[1]), Q(parts[2])}));
+
+    const std::string joined = FFolder + "/joined.avi";
+    FForm->eJoinFilename->setText(Q(joined));
+    FForm->bStartClick();
+    EXPECT_EQ(FPlatform->Questions().back().Text, "File " + joined + " is ready. See the result?");
+    EXPECT_EQ(VideoFrameHashes(joined, false), VideoFrameHashes(movie, false));
 }
 
 TEST_F(JoinListTest, BreakDuringTheLastMemberAsksNothing)
