@@ -394,7 +394,7 @@ void TForm1::CreateSplitModeBox()
     lbSplitSize = Named(new QLabel(QStringLiteral("of at most"), GroupBox4), "lbSplitSize");
     seSplitSize = Named(new QDoubleSpinBox(GroupBox4), "seSplitSize");
     seSplitSize->setDecimals(2);
-    seSplitSize->setRange(0.01, 2047.99);  // parts stay below 2 GiB
+    seSplitSize->setRange(0.01, 999999.99);  // parts past 1 GiB are OpenDML: no limit but the disk
     seSplitSize->setValue(700);
     seSplitSize->setSuffix(QStringLiteral(" MB"));
     seSplitSize->setKeyboardTracking(false);  // one new plan per value, not one per keystroke
