@@ -24,6 +24,8 @@ protected:
     }
     void TearDown() override
     {
+        if (!Mounted.empty())
+            RunCommand("umount " + ShellQuote(Mounted) + " 2>/dev/null");
         std::error_code ec;
         fs::permissions(Folder, fs::perms::all, ec);
         for (const auto& entry : fs::recursive_directory_iterator(Folder, ec))
@@ -81,6 +83,7 @@ protected:
     }
 
     std::string Folder;
+    std::string Mounted;  // a tmpfs the test mounted
 };
 
 TEST_F(CliOutsideFaultsTest, AJoinKilledMidwayLeavesNoBrokenOutputAndRunsAgain)
@@ -134,6 +137,39 @@ TEST_F(CliOutsideFaultsTest, AReadOnlyOutputFolderFailsEveryWriterAndMakesNothin
         EXPECT_EQ(run.Exit, 1) << run.Err;
         EXPECT_NE(run.Err.find(writer.Message), std::string::npos) << run.Err;
         EXPECT_TRUE(fs::is_empty(PathOf("locked")));
+    }
+    EXPECT_EQ(Contents(movie), before);
+}
+
+// A real full disk: a 2 MB tmpfs where the test may mount one.
+TEST_F(CliOutsideFaultsTest, AFullDiskFailsEveryWriterAndLeavesNothingUnderTheOutputsName)
+{
+    TAviBuilder built;
+    built.Video().Audio().Interleaved(200, 25, 40000, 4000);
+    const std::string movie = PathOf("movie.avi");
+    built.Write(movie);
+    const std::vector<std::string> parts = SplitIntoParts(movie, 3);
+    ASSERT_GE(parts.size(), 2u);
+    const std::string before = Contents(movie);
+    const std::string small = PathOf("small");
+    fs::create_directory(small);
+    if (RunCommand("mount -t tmpfs -o size=2m tmpfs " + ShellQuote(small) + " 2>/dev/null") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here (the file layer's fault injection covers a full disk)";
+    Mounted = small;
+    const struct {
+        std::string Command, Message;
+    } writers[] = {
+        {"split " + ShellQuote(movie) + " -n 2 -o small/parts -b p -y", "Fail to produce small/parts/p00001.avi"},
+        {"clip " + ShellQuote(movie) + " --start 0 --end 150 -o small/c.avi -y", "Fail to produce small/c.avi"},
+        {"join " + Quoted(parts) + "-o small/j.avi -y", "Fail to produce small/j.avi"},
+    };
+    for (const auto& writer : writers) {
+        SCOPED_TRACE(writer.Command);
+        const TCliRun run = Run(writer.Command);
+        EXPECT_EQ(run.Exit, 1) << run.Err;
+        EXPECT_NE(run.Err.find(writer.Message), std::string::npos) << run.Err;
+        for (const auto& entry : fs::recursive_directory_iterator(small))
+            EXPECT_TRUE(entry.is_directory()) << entry.path() << " was left on the full disk";
     }
     EXPECT_EQ(Contents(movie), before);
 }
