@@ -107,7 +107,7 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
         return false;
     const std::uint32_t base = PartRecord.RelativeIndex() == 1 ? static_cast<std::uint32_t>(moviSizePos + 4) : 0;
     const std::unique_ptr<TOpenDmlWriter> openDml =
-        plan.OpenDml ? StartOpenDml(output, openDmlHead, moviSizePos, base) : nullptr;
+        plan.OpenDml ? StartOpenDml(output, openDmlHead, moviSizePos, base, runs) : nullptr;
     FJoinTotal = total;
     FJoinFrames = 0;
     {

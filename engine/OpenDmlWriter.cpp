@@ -1,9 +1,11 @@
 #include "engine/OpenDmlWriter.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
 #include "engine/OutputFile.h"
+#include "engine/Zendra.h"
 
 namespace zendra {
 
@@ -39,11 +41,13 @@ bool WriteCode(TBinaryFile& output, const char* code)
 
 }  // namespace
 
-TOpenDmlWriter::TOpenDmlWriter(TBinaryFile& output, std::uint64_t riffLimit, TOpenDmlSlots slots, TFirstRiff first)
+TOpenDmlWriter::TOpenDmlWriter(TBinaryFile& output, std::uint64_t riffLimit, TOpenDmlSlots slots, TFirstRiff first,
+                               std::vector<TEntryRun> runs)
     : FOutput(output),
       FFill(riffLimit, static_cast<std::uint64_t>(first.MoviSizePos + 8), 0, static_cast<int>(slots.Streams.size())),
       FSlots(std::move(slots)),
       FFirst(std::move(first)),
+      FRuns(std::move(runs)),
       FStreams(FSlots.Streams.size()),
       FMoviSizePos(FFirst.MoviSizePos)
 {
@@ -56,23 +60,16 @@ bool TOpenDmlWriter::Place(TChunkCopier& copier, IndexEntry& e)
     if (FFill.Add(ChunkSpan(e), indexed ? stream : -1) && (!copier.Flush() || !CloseRiff() || !OpenRiff()))
         return false;
     e.Offset = static_cast<std::uint64_t>(copier.Position());
-    if (FInFirstRiff) {
-        IndexEntry entry = e;
-        entry.Offset -= FFirst.IndexBase;
-        FFirstIndex.resize(FFirstIndex.size() + IndexEntry::kSize);
-        entry.Encode(&FFirstIndex[FFirstIndex.size() - IndexEntry::kSize]);
+    if (FInFirstRiff)
         FFirstFrames += IsVideoEntry(e);
-    }
     if (indexed) {
         TStreamIndex& index = FStreams[static_cast<std::size_t>(stream)];
         if (index.ChunkId == 0)
             index.ChunkId = e.ChunkId;
-        TStandardIndexEntry entry;
-        entry.dwOffset = static_cast<std::uint32_t>(static_cast<std::int64_t>(e.Offset) + 8 - FRiffStart);
-        entry.dwSize = e.Length | (IsVideoEntry(e) && !HasKeyFlag(e) ? TStandardIndexEntry::kNotKeyFrame : 0);
-        index.Entries.push_back(entry);
+        ++index.Entries;
         index.Bytes += e.Length;
     }
+    ++FPlaced;
     return true;
 }
 
@@ -87,7 +84,7 @@ bool TOpenDmlWriter::Finish()
 bool TOpenDmlWriter::CloseRiff()
 {
     for (std::size_t s = 0; s < FStreams.size(); ++s)
-        if (!FStreams[s].Entries.empty() && !WriteStandardIndex(static_cast<int>(s)))
+        if (FStreams[s].Entries > 0 && !WriteStandardIndex(static_cast<int>(s)))
             return false;
     if (!PatchU32(FMoviSizePos, static_cast<std::uint32_t>(FOutput.Position() - FMoviSizePos - 4)))
         return false;
@@ -95,8 +92,8 @@ bool TOpenDmlWriter::CloseRiff()
         if (!WriteFirstIndex() || (FFirst.WriteTail && !FFirst.WriteTail()))
             return false;
         FInFirstRiff = false;
-        std::vector<std::uint8_t>().swap(FFirstIndex);
     }
+    FRiffFirst = FPlaced;
     return PatchU32(FRiffStart + 4, static_cast<std::uint32_t>(FOutput.Position() - FRiffStart - 8));
 }
 
@@ -108,11 +105,34 @@ bool TOpenDmlWriter::OpenRiff()
            WriteCode(FOutput, "LIST") && WriteU32(FOutput, 0) && WriteCode(FOutput, "movi");
 }
 
+template <class TEncode>
+bool TOpenDmlWriter::WriteEntries(std::uint64_t from, std::uint64_t to, std::size_t recordSize, TEncode encode)
+{
+    constexpr std::size_t kBlock = 4096;
+    std::vector<std::uint8_t> block(kBlock * recordSize);
+    std::size_t filled = 0;
+    std::uint64_t at = 0;  // of the runs' entries
+    for (const TEntryRun& run : FRuns) {
+        const std::uint64_t length = run.To - run.From;
+        for (std::uint64_t k = std::max(from, at); k < std::min(to, at + length); ++k) {
+            if (!encode((*run.Index)[static_cast<std::size_t>(run.From + (k - at))], &block[filled * recordSize]))
+                continue;
+            if (++filled == kBlock) {
+                if (FOutput.Write(block.data(), block.size()) != block.size())
+                    return false;
+                filled = 0;
+            }
+        }
+        at += length;
+    }
+    return FOutput.Write(block.data(), filled * recordSize) == filled * recordSize;
+}
+
 bool TOpenDmlWriter::WriteStandardIndex(int stream)
 {
     TStreamIndex& index = FStreams[static_cast<std::size_t>(stream)];
     const std::int64_t at = FOutput.Position();
-    const auto count = static_cast<std::uint32_t>(index.Entries.size());
+    const auto count = static_cast<std::uint32_t>(index.Entries);
     const auto size = static_cast<std::uint32_t>(TRiffFill::StandardIndexSize(count));
     const char id[4] = {'i', 'x', Digit(stream / 10), Digit(stream)};
     TStandardIndexRecord head;
@@ -121,28 +141,44 @@ bool TOpenDmlWriter::WriteStandardIndex(int stream)
     head.nEntriesInUse = count;
     head.dwChunkId = index.ChunkId;
     head.qwBaseOffset = static_cast<std::uint64_t>(FRiffStart);
-    std::vector<std::uint8_t> bytes(size);
-    std::copy(id, id + 4, bytes.begin());
-    PutU32(&bytes[4], size - 8);
-    head.Encode(&bytes[8]);
-    for (std::uint32_t i = 0; i < count; ++i)
-        index.Entries[i].Encode(&bytes[8 + TStandardIndexRecord::kSize + std::size_t{i} * TStandardIndexEntry::kSize]);
-    if (FOutput.Write(bytes.data(), bytes.size()) != bytes.size())
+    std::uint8_t bytes[8 + TStandardIndexRecord::kSize];
+    std::copy(id, id + 4, bytes);
+    PutU32(bytes + 4, size - 8);
+    head.Encode(bytes + 8);
+    const std::int64_t base = FRiffStart;
+    const bool written =
+        FOutput.Write(bytes, sizeof bytes) == sizeof bytes &&
+        WriteEntries(FRiffFirst, FPlaced, TStandardIndexEntry::kSize, [stream, base](const IndexEntry& e, std::uint8_t* out) {
+            if (StreamNumber(e.ChunkId) != stream)
+                return false;
+            TStandardIndexEntry entry;
+            entry.dwOffset = static_cast<std::uint32_t>(static_cast<std::int64_t>(e.Offset) + 8 - base);
+            entry.dwSize = e.Length | (IsVideoEntry(e) && !HasKeyFlag(e) ? TStandardIndexEntry::kNotKeyFrame : 0);
+            entry.Encode(out);
+            return true;
+        });
+    if (!written)
         return false;
     TSuperIndexEntry super;
     super.qwOffset = static_cast<std::uint64_t>(at);
     super.dwSize = size;
     super.dwDuration = Duration(stream, index);
     index.Super.push_back(super);
-    index.Entries.clear();
+    index.Entries = 0;
     index.Bytes = 0;
     return true;
 }
 
 bool TOpenDmlWriter::WriteFirstIndex()
 {
-    return WriteCode(FOutput, "idx1") && WriteU32(FOutput, static_cast<std::uint32_t>(FFirstIndex.size())) &&
-           FOutput.Write(FFirstIndex.data(), FFirstIndex.size()) == FFirstIndex.size();
+    const std::uint32_t base = FFirst.IndexBase;
+    return WriteCode(FOutput, "idx1") && WriteU32(FOutput, static_cast<std::uint32_t>(FPlaced * IndexEntry::kSize)) &&
+           WriteEntries(0, FPlaced, IndexEntry::kSize, [base](const IndexEntry& e, std::uint8_t* out) {
+               IndexEntry entry = e;
+               entry.Offset -= base;
+               entry.Encode(out);
+               return true;
+           });
 }
 
 bool TOpenDmlWriter::WriteSuperIndexes()
@@ -182,7 +218,7 @@ std::uint32_t TOpenDmlWriter::Duration(int stream, const TStreamIndex& index) co
     const TOpenDmlSlots::TStream& slot = FSlots.Streams[static_cast<std::size_t>(stream)];
     if (slot.Type == kAuds && slot.SampleSize > 0)
         return static_cast<std::uint32_t>(index.Bytes / slot.SampleSize);
-    return static_cast<std::uint32_t>(index.Entries.size());
+    return static_cast<std::uint32_t>(index.Entries);
 }
 
 }  // namespace zendra

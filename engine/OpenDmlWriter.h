@@ -15,6 +15,8 @@
 
 namespace zendra {
 
+struct TEntryRun;
+
 class TOpenDmlWriter {
 public:
     struct TFirstRiff {
@@ -24,7 +26,10 @@ public:
         std::function<bool()> WriteTail;  // the chunks after idx1
     };
 
-    TOpenDmlWriter(TBinaryFile& output, std::uint64_t riffLimit, TOpenDmlSlots slots, TFirstRiff first);
+    // runs: the entries the output holds, in order; their offsets become the output's as
+    // they are placed, and the indexes are written from them (no copy of them is kept).
+    TOpenDmlWriter(TBinaryFile& output, std::uint64_t riffLimit, TOpenDmlSlots slots, TFirstRiff first,
+                   std::vector<TEntryRun> runs);
 
     // Gives e its output offset, first closing the RIFF when e's chunk does not fit it;
     // the copier must then be flushed, which this does. False on a failed write.
@@ -35,9 +40,9 @@ public:
 private:
     struct TStreamIndex {
         std::uint32_t ChunkId = 0;
-        std::vector<TStandardIndexEntry> Entries;  // of the open RIFF
+        std::uint64_t Entries = 0;  // of the open RIFF
+        std::uint64_t Bytes = 0;    // of the open RIFF
         std::vector<TSuperIndexEntry> Super;
-        std::uint64_t Bytes = 0;                   // of the open RIFF
     };
 
     bool CloseRiff();
@@ -47,13 +52,19 @@ private:
     bool WriteSuperIndexes();
     bool PatchU32(std::int64_t position, std::uint32_t value);
     std::uint32_t Duration(int stream, const TStreamIndex& index) const;
+    // Calls take(entry) for the placed entries [from, to) of the runs, in order, in blocks
+    // of encoded records: write(bytes) gets each block.
+    template <class TEncode>
+    bool WriteEntries(std::uint64_t from, std::uint64_t to, std::size_t recordSize, TEncode encode);
 
     TBinaryFile& FOutput;
     TRiffFill FFill;
     TOpenDmlSlots FSlots;
     TFirstRiff FFirst;
+    std::vector<TEntryRun> FRuns;
     std::vector<TStreamIndex> FStreams;
-    std::vector<std::uint8_t> FFirstIndex;  // idx1 entries, encoded
+    std::uint64_t FPlaced = 0;     // entries of the runs placed so far
+    std::uint64_t FRiffFirst = 0;  // the first of them in the open RIFF
     std::uint32_t FFirstFrames = 0;
     std::int64_t FRiffStart = 0;
     std::int64_t FMoviSizePos = 0;

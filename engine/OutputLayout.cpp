@@ -99,14 +99,15 @@ bool TZendra::WriteMovieHead(TBinaryFile& output, std::uint32_t frames, const TP
 }
 
 std::unique_ptr<TOpenDmlWriter> TZendra::StartOpenDml(TBinaryFile& output, const TOpenDmlHead& head,
-                                                      std::int64_t moviSizePos, std::uint32_t indexBase)
+                                                      std::int64_t moviSizePos, std::uint32_t indexBase,
+                                                      std::vector<TEntryRun> runs)
 {
     TOpenDmlWriter::TFirstRiff first;
     first.HeaderList = head.HeaderList;
     first.MoviSizePos = moviSizePos;
     first.IndexBase = indexBase;
     first.WriteTail = [this, &output] { return WriteTrailingChunks(output); };
-    return std::make_unique<TOpenDmlWriter>(output, RiffLimit, head.Slots, std::move(first));
+    return std::make_unique<TOpenDmlWriter>(output, RiffLimit, head.Slots, std::move(first), std::move(runs));
 }
 
 bool TZendra::PlaceChunk(TChunkCopier& copier, IndexEntry& e)

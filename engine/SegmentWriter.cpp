@@ -175,7 +175,7 @@ bool TZendra::WriteSegment(TBinaryFile& output, std::int32_t start, std::int32_t
                         plan.OpenDml ? &openDmlHead : nullptr))
         return false;
     const std::unique_ptr<TOpenDmlWriter> openDml =
-        plan.OpenDml ? StartOpenDml(output, openDmlHead, moviSizePos, 0) : nullptr;
+        plan.OpenDml ? StartOpenDml(output, openDmlHead, moviSizePos, 0, SegmentRuns(start, end, lead)) : nullptr;
     const TOpenDmlLoan loan(FOpenDml, openDml.get());
 
     const std::int64_t inputSize = File->Size();

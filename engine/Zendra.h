@@ -163,7 +163,8 @@ private:
     bool WriteMovieHead(TBinaryFile& output, std::uint32_t frames, const TPartRecord* record,
                         std::int64_t& moviSizePos, TOpenDmlHead* openDml);
     std::unique_ptr<TOpenDmlWriter> StartOpenDml(TBinaryFile& output, const TOpenDmlHead& head,
-                                                 std::int64_t moviSizePos, std::uint32_t indexBase);
+                                                 std::int64_t moviSizePos, std::uint32_t indexBase,
+                                                 std::vector<TEntryRun> runs);
     bool WriteTrailingChunks(TBinaryFile& output);
     // Gives e its output offset where the copier puts its chunk next.
     bool PlaceChunk(TChunkCopier& copier, IndexEntry& e);
