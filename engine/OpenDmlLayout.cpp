@@ -93,6 +93,7 @@ void AppendStreamList(std::vector<std::uint8_t>& out, const std::vector<std::uin
         if (child.Id == kStrh && child.Size() >= TStreamHeaderRecord::kSize) {
             stream.Type = GetU32(&bytes[child.Data + TStreamHeaderRecord::kType]);
             stream.SampleSize = GetU32(&bytes[child.Data + TStreamHeaderRecord::kSampleSize]);
+            stream.Length = out.size() + 8 + TStreamHeaderRecord::kLength;
         }
         // The room a muxer kept for an index (or the input's own indx, made JUNK) takes ours.
         if (!placed && child.Id == kJunk && child.Size() >= SuperIndexSize(room)) {

@@ -53,6 +53,7 @@ struct TOpenDmlSlots {
         std::uint32_t Room = 0;      // entries its data holds
         std::uint32_t Type = 0;      // of its strh: vids, auds...
         std::uint32_t SampleSize = 0;
+        std::size_t Length = 0;      // its strh's dwLength, 0 where it has none
     };
     std::size_t MainFrames = 0;  // avih's total frames
     std::vector<TStream> Streams;

@@ -68,6 +68,8 @@ bool TOpenDmlWriter::Place(TChunkCopier& copier, IndexEntry& e)
             index.ChunkId = e.ChunkId;
         ++index.Entries;
         index.Bytes += e.Length;
+        ++index.TotalEntries;
+        index.TotalBytes += e.Length;
     }
     ++FPlaced;
     return true;
@@ -75,7 +77,7 @@ bool TOpenDmlWriter::Place(TChunkCopier& copier, IndexEntry& e)
 
 bool TOpenDmlWriter::Finish()
 {
-    if (!CloseRiff() || !WriteSuperIndexes())
+    if (!CloseRiff() || !WriteSuperIndexes() || !WriteSoundLengths())
         return false;
     return FSlots.MainFrames == 0 ||
            PatchU32(FFirst.HeaderList + static_cast<std::int64_t>(FSlots.MainFrames), FFirstFrames);
@@ -201,6 +203,23 @@ bool TOpenDmlWriter::WriteSuperIndexes()
         const std::int64_t end = FOutput.Position();
         if (!FOutput.Seek(FFirst.HeaderList + static_cast<std::int64_t>(slot.SuperIndex) + 8) ||
             FOutput.Write(bytes.data(), bytes.size()) != bytes.size() || !FOutput.Seek(end))
+            return false;
+    }
+    return true;
+}
+
+// Each stream header other than the video's counts the whole stream: samples where they
+// have a fixed size, chunks otherwise (the video's is set with the frame count).
+bool TOpenDmlWriter::WriteSoundLengths()
+{
+    for (std::size_t s = 0; s < FStreams.size(); ++s) {
+        const TOpenDmlSlots::TStream& slot = FSlots.Streams[s];
+        if (slot.Length == 0 || slot.Type == kVids || slot.Type == kIavs)
+            continue;
+        const TStreamIndex& index = FStreams[s];
+        const std::uint64_t length = slot.Type == kAuds && slot.SampleSize > 0 ? index.TotalBytes / slot.SampleSize
+                                                                                 : index.TotalEntries;
+        if (!PatchU32(FFirst.HeaderList + static_cast<std::int64_t>(slot.Length), static_cast<std::uint32_t>(length)))
             return false;
     }
     return true;

@@ -43,6 +43,8 @@ private:
         std::uint64_t Entries = 0;  // of the open RIFF
         std::uint64_t Bytes = 0;    // of the open RIFF
         std::vector<TSuperIndexEntry> Super;
+        std::uint64_t TotalEntries = 0;  // of the whole output
+        std::uint64_t TotalBytes = 0;
     };
 
     bool CloseRiff();
@@ -50,6 +52,7 @@ private:
     bool WriteStandardIndex(int stream);
     bool WriteFirstIndex();
     bool WriteSuperIndexes();
+    bool WriteSoundLengths();
     bool PatchU32(std::int64_t position, std::uint32_t value);
     std::uint32_t Duration(int stream, const TStreamIndex& index) const;
     // Calls take(entry) for the placed entries [from, to) of the runs, in order, in blocks

@@ -175,6 +175,9 @@ TEST_F(OpenDmlTest, OutputsPastTheRiffLimitAreOpenDmlAndHoldEveryChunk)
         // The whole clip's frames in dmlh and the video stream header, the first RIFF's in avih.
         EXPECT_EQ(GetU32(&out[FindText(out, "dmlh") + 8]), 40u);
         EXPECT_EQ(GetU32(&out[FindText(out, "strh") + 8 + TStreamHeaderRecord::kLength]), 40u);
+        // The sound stream's header counts its samples in the clip: 40 chunks of 40 bytes, 4 a sample.
+        const std::size_t soundHeader = FindText(out, "strh", FindText(out, "strh") + 4);
+        EXPECT_EQ(GetU32(&out[soundHeader + 8 + TStreamHeaderRecord::kLength]), 40u * 40 / 4);
         const std::uint32_t firstRiffFrames = GetU32(&out[FindText(out, "avih") + 8 + TMainHeaderRecord::kTotalFrames]);
         EXPECT_GT(firstRiffFrames, 0u);
         EXPECT_LT(firstRiffFrames, 40u);
