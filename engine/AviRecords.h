@@ -25,6 +25,26 @@ constexpr std::uint32_t MakeFourCC(char a, char b, char c, char d)
            (static_cast<std::uint32_t>(static_cast<std::uint8_t>(d)) << 24);
 }
 
+// The chunk, list and stream codes the readers and writers look for.
+constexpr std::uint32_t kRiff = MakeFourCC('R', 'I', 'F', 'F');
+constexpr std::uint32_t kAvi = MakeFourCC('A', 'V', 'I', ' ');
+constexpr std::uint32_t kAvix = MakeFourCC('A', 'V', 'I', 'X');
+constexpr std::uint32_t kList = MakeFourCC('L', 'I', 'S', 'T');
+constexpr std::uint32_t kMovi = MakeFourCC('m', 'o', 'v', 'i');
+constexpr std::uint32_t kHdrl = MakeFourCC('h', 'd', 'r', 'l');
+constexpr std::uint32_t kStrl = MakeFourCC('s', 't', 'r', 'l');
+constexpr std::uint32_t kOdml = MakeFourCC('o', 'd', 'm', 'l');
+constexpr std::uint32_t kIdx1 = MakeFourCC('i', 'd', 'x', '1');
+constexpr std::uint32_t kAvih = MakeFourCC('a', 'v', 'i', 'h');
+constexpr std::uint32_t kStrh = MakeFourCC('s', 't', 'r', 'h');
+constexpr std::uint32_t kDmlh = MakeFourCC('d', 'm', 'l', 'h');
+constexpr std::uint32_t kIndx = MakeFourCC('i', 'n', 'd', 'x');
+constexpr std::uint32_t kJunk = MakeFourCC('J', 'U', 'N', 'K');
+constexpr std::uint32_t kTag = MakeFourCC('T', 'A', 'G', ' ');
+constexpr std::uint32_t kVids = MakeFourCC('v', 'i', 'd', 's');
+constexpr std::uint32_t kIavs = MakeFourCC('i', 'a', 'v', 's');
+constexpr std::uint32_t kAuds = MakeFourCC('a', 'u', 'd', 's');
+
 // Type codes of the chunk records.
 enum TChunkType : std::uint8_t {
     ctFile = 1,

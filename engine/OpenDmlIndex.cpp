@@ -14,11 +14,6 @@ constexpr int kMaxListDepth = 8;
 // 4 TiB of movie at 1 GiB a RIFF: more is a hostile file's chain of empty ones.
 constexpr std::size_t kMaxExtendedRiffs = 4096;
 
-constexpr std::uint32_t kRiff = MakeFourCC('R', 'I', 'F', 'F');
-constexpr std::uint32_t kAvix = MakeFourCC('A', 'V', 'I', 'X');
-constexpr std::uint32_t kList = MakeFourCC('L', 'I', 'S', 'T');
-constexpr std::uint32_t kMovi = MakeFourCC('m', 'o', 'v', 'i');
-
 // The movi list among the children of a RIFF AVIX whose data spans [from, to).
 bool FindMovieList(TByteSource& file, std::int64_t from, std::int64_t to, TMovieSpan& span)
 {

@@ -8,16 +8,6 @@ namespace zendra {
 
 namespace {
 
-constexpr std::uint32_t kList = MakeFourCC('L', 'I', 'S', 'T');
-constexpr std::uint32_t kHdrl = MakeFourCC('h', 'd', 'r', 'l');
-constexpr std::uint32_t kStrl = MakeFourCC('s', 't', 'r', 'l');
-constexpr std::uint32_t kOdml = MakeFourCC('o', 'd', 'm', 'l');
-constexpr std::uint32_t kAvih = MakeFourCC('a', 'v', 'i', 'h');
-constexpr std::uint32_t kStrh = MakeFourCC('s', 't', 'r', 'h');
-constexpr std::uint32_t kDmlh = MakeFourCC('d', 'm', 'l', 'h');
-constexpr std::uint32_t kJunk = MakeFourCC('J', 'U', 'N', 'K');
-constexpr std::uint32_t kIndx = MakeFourCC('i', 'n', 'd', 'x');
-
 std::uint32_t SuperIndexSize(std::uint32_t room)
 {
     return static_cast<std::uint32_t>(TSuperIndexRecord::kSize + std::size_t{room} * TSuperIndexEntry::kSize);

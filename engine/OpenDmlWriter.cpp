@@ -11,10 +11,6 @@ namespace zendra {
 
 namespace {
 
-constexpr std::uint32_t kVids = MakeFourCC('v', 'i', 'd', 's');
-constexpr std::uint32_t kIavs = MakeFourCC('i', 'a', 'v', 's');
-constexpr std::uint32_t kAuds = MakeFourCC('a', 'u', 'd', 's');
-
 char Digit(int n)
 {
     return static_cast<char>('0' + n % 10);

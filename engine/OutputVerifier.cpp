@@ -14,19 +14,6 @@ namespace zendra {
 
 namespace {
 
-constexpr std::uint32_t kRiff = MakeFourCC('R', 'I', 'F', 'F');
-constexpr std::uint32_t kList = MakeFourCC('L', 'I', 'S', 'T');
-constexpr std::uint32_t kAvi = MakeFourCC('A', 'V', 'I', ' ');
-constexpr std::uint32_t kMovi = MakeFourCC('m', 'o', 'v', 'i');
-constexpr std::uint32_t kHdrl = MakeFourCC('h', 'd', 'r', 'l');
-constexpr std::uint32_t kIdx1 = MakeFourCC('i', 'd', 'x', '1');
-constexpr std::uint32_t kAvih = MakeFourCC('a', 'v', 'i', 'h');
-constexpr std::uint32_t kStrh = MakeFourCC('s', 't', 'r', 'h');
-constexpr std::uint32_t kDmlh = MakeFourCC('d', 'm', 'l', 'h');
-constexpr std::uint32_t kVids = MakeFourCC('v', 'i', 'd', 's');
-constexpr std::uint32_t kIavs = MakeFourCC('i', 'a', 'v', 's');
-constexpr std::uint32_t kTag = MakeFourCC('T', 'A', 'G', ' ');
-constexpr std::uint32_t kAvix = MakeFourCC('A', 'V', 'I', 'X');
 constexpr int kMaxListDepth = 8;
 
 class TVerifyFailure : public std::runtime_error {
