@@ -55,8 +55,8 @@ private:
     bool WriteSoundLengths();
     bool PatchU32(std::int64_t position, std::uint32_t value);
     std::uint32_t Duration(int stream, const TStreamIndex& index) const;
-    // Calls take(entry) for the placed entries [from, to) of the runs, in order, in blocks
-    // of encoded records: write(bytes) gets each block.
+    // Writes the records encode(entry, out) makes of the placed entries [from, to) of the
+    // runs, in order and in blocks; an entry encode returns false for has none.
     template <class TEncode>
     bool WriteEntries(std::uint64_t from, std::uint64_t to, std::size_t recordSize, TEncode encode);
 

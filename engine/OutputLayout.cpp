@@ -38,6 +38,16 @@ std::uint64_t TZendra::FixedOutputSize() const
            CopiedChunksSize(false);
 }
 
+std::int32_t TZendra::LeadCount(std::int32_t start) const
+{
+    const auto count = static_cast<std::int32_t>(Index.size());
+    std::int32_t lead = 0;
+    if (start > 0)
+        while (lead < count && !IsVideoEntry(Index[static_cast<std::size_t>(lead)]))
+            ++lead;
+    return lead;
+}
+
 std::vector<TEntryRun> TZendra::SegmentRuns(std::int32_t start, std::int32_t end, std::int32_t lead) const
 {
     return {{&Index, 0, static_cast<std::size_t>(lead)},

@@ -76,11 +76,7 @@ std::int32_t TZendra::CheckedSegmentFrames(const std::string& name, std::int32_t
 
 std::int32_t TZendra::SegmentLeadCount(const std::string& name, std::int32_t start, bool withPartRecord) const
 {
-    const auto count = static_cast<std::int32_t>(Index.size());
-    std::int32_t lead = 0;
-    if (start > 0)
-        while (lead < count && !IsVideoEntry(Index[static_cast<std::size_t>(lead)]))
-            ++lead;
+    const std::int32_t lead = LeadCount(start);
     if (withPartRecord && lead > kMaxLeadCount)
         throw EZendraError("Can not write " + name + ": it would begin with " + std::to_string(lead) +
                            " sound chunks ahead of its first frame, more than a part record can count (" +

@@ -24,12 +24,8 @@ std::uint64_t TZendra::PartFileSize(std::int32_t start, std::int32_t end, bool w
     const auto count = static_cast<std::int32_t>(Index.size());
     if (end < 0 || end >= count)
         end = count - 1;
-    std::int32_t lead = 0;
-    if (start > 0)
-        while (lead < count && !IsVideoEntry(Index[static_cast<std::size_t>(lead)]))
-            ++lead;
     // The layout SaveToFile plans before it writes.
-    return PlanOutput(SegmentRuns(start, end, lead), withPartRecord).Size;
+    return PlanOutput(SegmentRuns(start, end, LeadCount(start)), withPartRecord).Size;
 }
 
 namespace {

@@ -151,6 +151,8 @@ private:
     // Bytes of the input's top-level chunks an output copies, before or after its movi list.
     std::uint64_t CopiedChunksSize(bool beforeMovie) const;
     TOutputPlan PlanOutput(const std::vector<TEntryRun>& runs, bool withPartRecord) const;
+    // The sound entries ahead of the first frame that a segment from start repeats.
+    std::int32_t LeadCount(std::int32_t start) const;
     std::vector<TEntryRun> SegmentRuns(std::int32_t start, std::int32_t end, std::int32_t lead) const;
     // The input's header list, pad byte included, with the output's frame count.
     std::vector<std::uint8_t> PatchedHeaderList(std::uint32_t frameCount) const;
