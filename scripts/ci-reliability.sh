@@ -70,10 +70,19 @@ cmake --build build-asan -j"$jobs"
 rm -rf "$logs" && mkdir -p "$logs"  # discovery runs of the build are not the suite
 status=0
 (cd build-asan && ctest --output-on-failure -j"$jobs" --timeout 900) || status=1
-if compgen -G "$logs/*" >/dev/null; then
-  echo "Sanitizer reports:"
-  cat "$logs"/*
-  status=1
-fi
+# LeakSanitizer notes a thread that exits while it stops the world as "Unable to get
+# registers"; it is no report (newer runtimes print it only when verbose), so a log that holds
+# nothing else does not fail the step.
+noise='^==[0-9]+==Unable to get registers from thread [0-9]+\.$'
+for log in "$logs"/*; do
+  [ -e "$log" ] || continue
+  if grep -qvE "$noise" "$log"; then
+    echo "Sanitizer report ($log):"
+    cat "$log"
+    status=1
+  else
+    echo "LeakSanitizer note, not a report: $(head -1 "$log")"
+  fi
+done
 [ "$status" -eq 0 ] && echo "Reliability step passed." && cat "$summary"
 exit "$status"
