@@ -92,10 +92,17 @@ bool TZendra::UseOpenDmlIndex(TOpenDmlIndex openDml)
     LeaveOutUnresolvedEntries();
     MarkIntraOnlyKeyFrames();
     AddIndexStandIn();
-    // The main header counts the first RIFF's frames only; dmlh counts them all.
-    if (openDml.TotalFrames > 0)
-        FrameCount = static_cast<std::int32_t>(openDml.TotalFrames);
-    return IndexHoldsEveryFrame();
+    // The index covers every RIFF. The main header counts the first RIFF's frames, and some
+    // muxers' dmlh does the same, so the largest of the headers' counts is the movie's claim;
+    // where the index holds more frames than any header claims, the index stands.
+    const std::uint32_t claimed = std::max({static_cast<std::uint32_t>(FrameCount), openDml.TotalFrames,
+                                            VideoStreamHeader->Header.dwLength});
+    FrameCount = static_cast<std::int32_t>(std::min<std::uint32_t>(claimed, INT32_MAX));
+    if (!IndexHoldsEveryFrame())
+        return false;
+    const auto videoCount = std::count_if(Index.begin(), Index.end(), IsVideoEntry);
+    FrameCount = static_cast<std::int32_t>(std::clamp<std::int64_t>(videoCount, FrameCount, INT32_MAX));
+    return true;
 }
 
 // An index with fewer frames than the header counts is told, and the count follows it.

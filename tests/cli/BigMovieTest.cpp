@@ -30,6 +30,13 @@ const char kFfmpeg3GiBRecipe[] =
     "-f lavfi -i sine=sample_rate=48000 -t 2 -c:v mpeg4 -q:v 2 -g 12 -sc_threshold 1000000000 "
     "-c:a pcm_s16le -ac 2 small.avi && "
     "ffmpeg -nostdin -v error -stream_loop 130 -i small.avi -c copy -fflags +bitexact big.avi && rm small.avi";
+// The same two seconds, joined 46 times by mencoder: its dmlh counts the first RIFF's frames only.
+const char kMencoderRecipe[] =
+    "ffmpeg -nostdin -v error -f lavfi -i 'nullsrc=s=720x576:r=25,geq=random(1)*255:128:128' "
+    "-f lavfi -i sine=sample_rate=48000 -t 2 -c:v mpeg4 -q:v 2 -g 12 -sc_threshold 1000000000 "
+    "-c:a pcm_s16le -ac 2 small.avi && "
+    "mencoder -really-quiet $(for i in $(seq 46); do echo small.avi; done) -ovc copy -oac copy -o big.avi "
+    ">/dev/null && rm small.avi";
 // Raw I420 pictures (every frame a key frame) with PCM sound.
 const char kGstreamerRecipe[] =
     "gst-launch-1.0 -q videotestsrc num-buffers=1800 ! video/x-raw,format=I420,width=720,height=576,framerate=25/1 ! "
@@ -164,6 +171,15 @@ TEST_F(BigMovieTest, GstreamerOpenDmlMovieIsSplitRejoinedAndClipped)
         return;
     SplitAndRejoin();
     ClipAcrossRiffs(1650, 1790, 1);
+}
+
+TEST_F(BigMovieTest, MencoderOpenDmlMovieIsSplitRejoinedAndClipped)
+{
+    ASSERT_NO_FATAL_FAILURE(Make("command -v mencoder", kMencoderRecipe));
+    if (IsSkipped())
+        return;
+    SplitAndRejoin();
+    ClipAcrossRiffs(2050, 2290, 12);
 }
 
 TEST_F(BigMovieTest, MovieOf3GiBSplitsIntoOpenDmlPartsAndRejoins)

@@ -76,6 +76,30 @@ TEST_F(OpenDmlTest, EveryRiffIsReadByItsOpenDmlIndex)
     }
 }
 
+// Muxers differ in which headers count the whole movie: the main header counts the first
+// RIFF's frames, and mencoder's dmlh does too. The index decides; a header that claims more
+// frames than it holds is told, as for any movie.
+TEST_F(OpenDmlTest, FrameCountIsTheIndexsWhateverTheHeadersCount)
+{
+    const TBytes built = BuildOpenDml(Movie(), {30, false, true});
+    const auto setMainHeaderFrames = [&](std::uint32_t frames) {
+        TBytes bytes = built;
+        const char kAvih[] = "avih";
+        const auto at = std::search(bytes.begin(), bytes.end(), kAvih, kAvih + 4) - bytes.begin();
+        PutU32(&bytes[static_cast<std::size_t>(at) + 8 + TMainHeaderRecord::kTotalFrames], frames);
+        return bytes;
+    };
+    for (const std::uint32_t firstRiffFrames : {15u, 0u}) {
+        const auto movie = Open(Write(setMainHeaderFrames(firstRiffFrames)));
+        EXPECT_EQ(movie->FrameCount, 50) << firstRiffFrames;
+    }
+    EXPECT_TRUE(Scripted->Messages().empty());
+
+    EXPECT_EQ(OpenError(Write(setMainHeaderFrames(80))), "Error reading index");
+    ASSERT_EQ(Scripted->Messages().size(), 1u);
+    EXPECT_EQ(Scripted->Messages()[0], "Index number (50) is different than frame number in header (80).");
+}
+
 TEST_F(OpenDmlTest, ClipSplitAndJoinAcrossRiffsHoldEveryChunkOnce)
 {
     const std::string path = Write(BuildOpenDml(Movie(), {13, false, true}));
