@@ -93,6 +93,8 @@ const TMuxerRecipe kMuxerRecipes[] = {
      FFMPEG TESTSRC SINE "-c:v libx264 -g 12 -bf 2 -c:a pcm_s16le in.mkv && " VLC_COPY},
     {TMuxer::DvgrabType1, "dvgrab-type1", "command -v dvgrab", "dvgrab is not installed", RAW_DV DVGRAB("dv1")},
     {TMuxer::DvgrabType2, "dvgrab-type2", "command -v dvgrab", "dvgrab is not installed", RAW_DV DVGRAB("dv2")},
+    {TMuxer::DvgrabOpenDml, "dvgrab-opendml", "command -v dvgrab", "dvgrab is not installed",
+     RAW_DV DVGRAB("dv2 -opendml")},
     {TMuxer::Mjpegtools, "mjpegtools", "command -v yuv2lav && command -v lavaddwav", "mjpegtools is not installed",
      FFMPEG TESTSRC "-pix_fmt yuv420p -f yuv4mpegpipe in.y4m && " FFMPEG SINE "-ac 2 -fflags +bitexact -map_metadata -1 in.wav && "
      "yuv2lav -v 0 -f a -q 80 -o video.avi < in.y4m && lavaddwav video.avi in.wav out.avi"},

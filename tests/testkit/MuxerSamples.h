@@ -21,6 +21,7 @@ enum class TMuxer {
     VlcH264Pcm,    // VLC's avi mux, stream copy of H.264 and PCM
     DvgrabType1,   // dvgrab -f dv1: one interleaved DV stream
     DvgrabType2,   // dvgrab -f dv2: DV video and PCM streams
+    DvgrabOpenDml, // dvgrab -f dv2 -opendml: the same with indx and ix## below 1 GiB
     Mjpegtools     // yuv2lav and lavaddwav: MJPEG and PCM
 };
 
