@@ -37,6 +37,16 @@ const char kMencoderRecipe[] =
     "-c:a pcm_s16le -ac 2 small.avi && "
     "mencoder -really-quiet $(for i in $(seq 46); do echo small.avi; done) -ovc copy -oac copy -o big.avi "
     ">/dev/null && rm small.avi";
+// The same two seconds looped into Matroska and remuxed by VLC, which writes one RIFF past
+// 1 GiB with an idx1 and no OpenDML index (it refuses to run as root).
+const char kVlcRecipe[] =
+    "ffmpeg -nostdin -v error -f lavfi -i 'nullsrc=s=720x576:r=25,geq=random(1)*255:128:128' "
+    "-f lavfi -i sine=sample_rate=48000 -t 2 -c:v mpeg4 -q:v 2 -g 12 -sc_threshold 1000000000 "
+    "-c:a pcm_s16le -ac 2 small.avi && "
+    "ffmpeg -nostdin -v error -stream_loop 45 -i small.avi -c copy big.mkv && rm small.avi && chmod 0777 . && "
+    "setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=\"$PWD\" "
+    "cvlc -q --no-interact big.mkv --sout '#std{access=file,mux=avi,dst=big.avi}' vlc://quit >/dev/null && "
+    "rm big.mkv";
 // Raw I420 pictures (every frame a key frame) with PCM sound.
 const char kGstreamerRecipe[] =
     "gst-launch-1.0 -q videotestsrc num-buffers=1800 ! video/x-raw,format=I420,width=720,height=576,framerate=25/1 ! "
@@ -98,11 +108,12 @@ protected:
     // Split into parts, each part sound, the parts' pictures the movie's; their join the movie.
     // (Every part begins with the sound that stands ahead of the movie's first picture, so
     // only the join gives the sound back as it was.)
-    void SplitAndRejoin(int partCount = 3)
+    void SplitAndRejoin(int partCount = 3, bool openDmlSource = true)
     {
         const TCliRun info = Run("info big.avi --json");
         ASSERT_EQ(info.Exit, 0) << info.Err;
-        EXPECT_NE(info.Out.find("\"opendml_index\": true"), std::string::npos) << info.Out;
+        const std::string index = openDmlSource ? "\"opendml_index\": true" : "\"opendml_index\": false";
+        EXPECT_NE(info.Out.find(index), std::string::npos) << info.Out;
         EXPECT_NE(info.Out.find("\"frames\": " + std::to_string(Video.size())), std::string::npos) << info.Out;
 
         const TCliRun split = Run("split big.avi -n " + std::to_string(partCount) + " -o parts -b p -y");
@@ -134,8 +145,8 @@ protected:
         fs::remove(PathOf("joined.avi"));
     }
 
-    // A clip across the end of the first RIFF holds a run of the movie's pictures that
-    // begins at most a group before its start and reaches its end.
+    // A clip across the end of the first RIFF (or the first GiB of a single one) holds a run
+    // of the movie's pictures that begins at most a group before its start and reaches its end.
     void ClipAcrossRiffs(std::size_t start, std::size_t end, std::size_t group)
     {
         const TCliRun clip = Run("clip big.avi --start " + std::to_string(start) + " --end " + std::to_string(end) +
@@ -180,6 +191,17 @@ TEST_F(BigMovieTest, MencoderOpenDmlMovieIsSplitRejoinedAndClipped)
         return;
     SplitAndRejoin();
     ClipAcrossRiffs(2050, 2290, 12);
+}
+
+TEST_F(BigMovieTest, VlcMovieOfOneRiffPastAGibibyteRejoinsAsOpenDml)
+{
+    ASSERT_NO_FATAL_FAILURE(Make("command -v cvlc && command -v setpriv", kVlcRecipe));
+    if (IsSkipped())
+        return;
+    const TCliRun info = Run("info big.avi --json");
+    EXPECT_NE(info.Out.find("\"continues_past_first_riff\": false"), std::string::npos) << info.Out;
+    SplitAndRejoin(3, false);
+    ClipAcrossRiffs(1000, 2290, 12);
 }
 
 TEST_F(BigMovieTest, MovieOf3GiBSplitsIntoOpenDmlPartsAndRejoins)
