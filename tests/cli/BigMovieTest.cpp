@@ -17,32 +17,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// High-bit-rate MPEG-4 (noise at a fine quantiser, key frames every 12) with PCM sound,
-// looped by stream copy past 1 GiB.
-const char kFfmpegRecipe[] =
-    "ffmpeg -nostdin -v error -f lavfi -i 'nullsrc=s=720x576:r=25,geq=random(1)*255:128:128' "
-    "-f lavfi -i sine=sample_rate=48000 -t 2 -c:v mpeg4 -q:v 2 -g 12 -sc_threshold 1000000000 "
+// Two seconds of high-bit-rate MPEG-4 (noise at a fine quantiser, key frames every 12) with
+// PCM sound, which each recipe below makes into a movie past 1 GiB.
+#define NOISE_SECONDS                                                                           \
+    "ffmpeg -nostdin -v error -f lavfi -i 'nullsrc=s=720x576:r=25,geq=random(1)*255:128:128' "  \
+    "-f lavfi -i sine=sample_rate=48000 -t 2 -c:v mpeg4 -q:v 2 -g 12 -sc_threshold 1000000000 " \
     "-c:a pcm_s16le -ac 2 small.avi && "
+
+// Looped by ffmpeg's stream copy.
+const char kFfmpegRecipe[] = NOISE_SECONDS
     "ffmpeg -nostdin -v error -stream_loop 45 -i small.avi -c copy -fflags +bitexact big.avi && rm small.avi";
 // The same past 3 GiB: its halves are parts over 1 GiB.
-const char kFfmpeg3GiBRecipe[] =
-    "ffmpeg -nostdin -v error -f lavfi -i 'nullsrc=s=720x576:r=25,geq=random(1)*255:128:128' "
-    "-f lavfi -i sine=sample_rate=48000 -t 2 -c:v mpeg4 -q:v 2 -g 12 -sc_threshold 1000000000 "
-    "-c:a pcm_s16le -ac 2 small.avi && "
+const char kFfmpeg3GiBRecipe[] = NOISE_SECONDS
     "ffmpeg -nostdin -v error -stream_loop 130 -i small.avi -c copy -fflags +bitexact big.avi && rm small.avi";
-// The same two seconds, joined 46 times by mencoder: its dmlh counts the first RIFF's frames only.
-const char kMencoderRecipe[] =
-    "ffmpeg -nostdin -v error -f lavfi -i 'nullsrc=s=720x576:r=25,geq=random(1)*255:128:128' "
-    "-f lavfi -i sine=sample_rate=48000 -t 2 -c:v mpeg4 -q:v 2 -g 12 -sc_threshold 1000000000 "
-    "-c:a pcm_s16le -ac 2 small.avi && "
+// Joined 46 times by mencoder: its dmlh counts the first RIFF's frames only.
+const char kMencoderRecipe[] = NOISE_SECONDS
     "mencoder -really-quiet $(for i in $(seq 46); do echo small.avi; done) -ovc copy -oac copy -o big.avi "
     ">/dev/null && rm small.avi";
-// The same two seconds looped into Matroska and remuxed by VLC, which writes one RIFF past
-// 1 GiB with an idx1 and no OpenDML index (it refuses to run as root).
-const char kVlcRecipe[] =
-    "ffmpeg -nostdin -v error -f lavfi -i 'nullsrc=s=720x576:r=25,geq=random(1)*255:128:128' "
-    "-f lavfi -i sine=sample_rate=48000 -t 2 -c:v mpeg4 -q:v 2 -g 12 -sc_threshold 1000000000 "
-    "-c:a pcm_s16le -ac 2 small.avi && "
+// Looped into Matroska and remuxed by VLC, which writes one RIFF past 1 GiB with an idx1 and
+// no OpenDML index (it refuses to run as root).
+const char kVlcRecipe[] = NOISE_SECONDS
     "ffmpeg -nostdin -v error -stream_loop 45 -i small.avi -c copy big.mkv && rm small.avi && chmod 0777 . && "
     "setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=\"$PWD\" "
     "cvlc -q --no-interact big.mkv --sout '#std{access=file,mux=avi,dst=big.avi}' vlc://quit >/dev/null && "
