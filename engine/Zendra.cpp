@@ -93,10 +93,9 @@ bool TZendra::UseOpenDmlIndex(TOpenDmlIndex openDml)
     MarkIntraOnlyKeyFrames();
     AddIndexStandIn();
     // The index covers every RIFF. The main header counts the first RIFF's frames, and some
-    // muxers' dmlh does the same, so the largest of the headers' counts is the movie's claim;
-    // where the index holds more frames than any header claims, the index stands.
-    const std::uint32_t claimed = std::max({static_cast<std::uint32_t>(FrameCount), openDml.TotalFrames,
-                                            VideoStreamHeader->Header.dwLength});
+    // muxers' dmlh does the same, so the larger count is the movie's claim; where the index
+    // holds more frames than that, the index stands.
+    const std::uint32_t claimed = std::max(static_cast<std::uint32_t>(FrameCount), openDml.TotalFrames);
     FrameCount = static_cast<std::int32_t>(std::min<std::uint32_t>(claimed, INT32_MAX));
     if (!IndexHoldsEveryFrame())
         return false;
