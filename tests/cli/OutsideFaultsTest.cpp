@@ -1,5 +1,6 @@
 // zendra-cli when the world around a job misbehaves: the job killed midway, an output
-// folder it may not write, a member that grows while it is read.
+// folder it may not write, a member that grows while it is read, a folder holding files
+// named like the libraries the program loads.
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -190,6 +191,16 @@ TEST_F(CliOutsideFaultsTest, AMemberGrowingDuringTheJoinChangesNothingOfTheOutpu
     EXPECT_EQ(exit, 0) << Contents(PathOf("stderr.txt"));
     EXPECT_GT(fs::file_size(growing), sizeBefore);
     EXPECT_TRUE(Contents(PathOf("grown.avi")) == Contents(PathOf("still.avi")));
+}
+
+// Movies come from anywhere, and so does the folder a job runs in: nothing found there may
+// be taken for a library the program needs.
+TEST_F(CliOutsideFaultsTest, NoLibraryIsLoadedFromTheFolderTheProgramRunsIn)
+{
+    for (const char* name : {"libstdc++.so.6", "libm.so.6", "libgcc_s.so.1", "libc.so.6", "libzendra-desktop.so"})
+        std::ofstream(PathOf(name)) << "not a library";
+    const TCliRun run = Run("--help");
+    EXPECT_EQ(run.Exit, 0) << run.Err;
 }
 
 }  // namespace
