@@ -99,6 +99,7 @@ bool TZendra::JoinInto(TBinaryFile& output, const std::string& name, const std::
     for (const TJoinPart& part : parts)
         runs.push_back({&part.Engine->Index, static_cast<std::size_t>(part.Skip), part.Engine->Index.size()});
     const TOutputPlan plan = PlanOutput(runs, false);
+    output.Reserve(plan.Size);
 
     std::int64_t moviSizePos = 0;
     TOpenDmlHead openDmlHead;

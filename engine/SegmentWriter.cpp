@@ -111,6 +111,7 @@ bool TZendra::WriteAndProveSegment(const std::string& name, std::int32_t start, 
     auto output = TBinaryFile::Create(temporary);
     if (!output)
         throw EZendraError("Can not create file " + name);
+    output->Reserve(plan.Size);
     TIndexOffsetsKeeper keeper(Index, lead, start, end);
     TChunkOrigins origins;
     bool complete = false;

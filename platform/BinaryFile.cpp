@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -302,12 +303,33 @@ std::size_t TBinaryFile::BufferedCopy(TBinaryFile& source, std::int64_t sourcePo
     return done;
 }
 
+void TBinaryFile::Reserve(std::uint64_t bytes)
+{
+#if defined(__linux__)
+    // Not posix_fallocate: where the file system can not set room aside it writes zeros.
+    if (FHandle >= 0 && FWritable && bytes > 0 && bytes <= static_cast<std::uint64_t>(INT64_MAX) &&
+        ::fallocate(FHandle, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) == 0)
+        FReserved = bytes;
+#else
+    (void)bytes;
+#endif
+}
+
 bool TBinaryFile::Close()
 {
     ClosePipe();
     if (FHandle < 0)
         return true;
     bool ok = FWritable ? Flush() : true;
+    // Truncating to the size the file has gives back room set aside past its end.
+    if (FReserved > 0) {
+        const std::int64_t size = Size();
+        // Room that stays set aside wastes space but harms no byte: not a failure.
+        if (size >= 0 && static_cast<std::uint64_t>(size) < FReserved) {
+            [[maybe_unused]] const int kept = ::ftruncate(FHandle, size);
+        }
+        FReserved = 0;
+    }
     if (::close(FHandle) != 0)
         ok = false;
     FHandle = -1;

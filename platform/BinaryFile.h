@@ -28,6 +28,10 @@ public:
     std::int64_t Size() const;
     // Copies count bytes of source from sourcePos to this file's position.
     std::size_t CopyFrom(TBinaryFile& source, std::int64_t sourcePos, std::size_t count);
+    // Sets aside room for a file that will grow to bytes, without changing its size: writing
+    // into room set aside costs the file system less. Only a hint; room left over is given
+    // back on closing.
+    void Reserve(std::uint64_t bytes);
     // Writes out buffered bytes; false when that fails.
     bool Flush();
     bool Close();
@@ -55,6 +59,7 @@ private:
     std::unique_ptr<std::uint8_t, TFreeDeleter> FCopyBuffer;  // made on the first buffered copy
     int FPipe[2] = {-1, -1};  // made on the first spliced copy
     std::size_t FPipeSize = 0;
+    std::uint64_t FReserved = 0;
 };
 
 // Faults for tests: each limit counts bytes from the moment it is set; -1 is off.

@@ -1,5 +1,5 @@
 // The file layer's range copy: exact bytes at every alignment, and honest counts when
-// the target refuses bytes or the source ends early.
+// the target refuses bytes or the source ends early; room set aside for an output.
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -119,6 +120,29 @@ TEST_F(RangeCopy, TargetRefusingBytesGivesAShortCountAndAFailedClose)
     ASSERT_LE(written.size(), limited.rlim_cur);
     ASSERT_GE(written.size(), 4u);
     EXPECT_TRUE(std::equal(written.begin() + 4, written.end(), Source.begin() + 3));
+}
+
+// An output set room aside for the size it was planned to reach; one that ends shorter (a
+// Break, a failure) must not keep the rest, in the trash or anywhere.
+TEST_F(RangeCopy, RoomSetAsideIsGivenBackWhenTheFileEndsShorter)
+{
+    const std::size_t copied = 100000;
+    {
+        auto in = TBinaryFile::OpenRead(PathOf("source.bin"));
+        auto out = TBinaryFile::Create(PathOf("out.bin"));
+        ASSERT_TRUE(in && out);
+        out->Reserve(std::uint64_t{64} << 20);
+        ASSERT_EQ(out->Write("head", 4), 4u);
+        ASSERT_EQ(out->CopyFrom(*in, 7, copied), copied);
+        EXPECT_TRUE(out->Close());
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(PathOf("out.bin").c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, static_cast<off_t>(copied + 4));
+    EXPECT_LT(static_cast<std::int64_t>(st.st_blocks) * 512, std::int64_t{1} << 20);
+    const auto written = Contents("out.bin");
+    ASSERT_EQ(written.size(), copied + 4);
+    EXPECT_TRUE(std::equal(written.begin() + 4, written.end(), Source.begin() + 7));
 }
 
 }  // namespace
