@@ -133,7 +133,7 @@ bool IsLengthPrefixedH264KeyFrame(const std::uint8_t* data, std::size_t size)
 }
 
 void MarkRebuiltKeyFrames(TBinaryFile& file, std::int64_t base, TKeyFrameCoding coding,
-                          std::vector<IndexEntry>& entries)
+                          TEntryArray& entries)
 {
     std::vector<std::uint8_t> probe;
     for (IndexEntry& e : entries) {

@@ -21,9 +21,10 @@ std::string ReadFailureText(std::int64_t position, std::int64_t filePos, std::ui
 // so the same engine can write the next part.
 class TIndexOffsetsKeeper {
 public:
-    TIndexOffsetsKeeper(std::vector<IndexEntry>& index, std::int32_t lead, std::int32_t start, std::int32_t end)
+    TIndexOffsetsKeeper(TEntryArray& index, std::int32_t lead, std::int32_t start, std::int32_t end)
         : FIndex(index), FLead(lead), FStart(start)
     {
+        FOffsets.reserve(static_cast<std::size_t>(lead) + static_cast<std::size_t>(std::max(0, end - start + 1)));
         for (std::int32_t i = 0; i < lead; ++i)
             FOffsets.push_back(index[static_cast<std::size_t>(i)].Offset);
         for (std::int32_t i = start; i <= end; ++i)
@@ -41,10 +42,10 @@ public:
     TIndexOffsetsKeeper& operator=(const TIndexOffsetsKeeper&) = delete;
 
 private:
-    std::vector<IndexEntry>& FIndex;
+    TEntryArray& FIndex;
     std::int32_t FLead;
     std::int32_t FStart;
-    std::vector<std::uint64_t> FOffsets;
+    TLargeArray<std::uint64_t> FOffsets;
 };
 
 }  // namespace
