@@ -11,10 +11,11 @@ bool TChunkHeaderReader::Fill(std::int64_t position)
 {
     const auto count = static_cast<std::size_t>(std::min<std::int64_t>(kWindow, FSize - position));
     FWindow.resize(count);
-    FWindowStart = -1;
+    FWindowStart = FWindowEnd = -1;
     if (!FFile.Seek(position) || FFile.Read(FWindow.data(), count) != count)
         return false;
     FWindowStart = position;
+    FWindowEnd = position + static_cast<std::int64_t>(count);
     return true;
 }
 
@@ -23,7 +24,7 @@ bool TChunkHeaderReader::ReadBytes(std::int64_t position, std::uint8_t* out, std
     if (position < 0 || count > kWindow || position + static_cast<std::int64_t>(count) > FSize)
         return false;
     const bool inWindow = FWindowStart >= 0 && position >= FWindowStart &&
-                          position + static_cast<std::int64_t>(count) <= FWindowStart + static_cast<std::int64_t>(FWindow.size());
+                          position + static_cast<std::int64_t>(count) <= FWindowEnd;
     const bool far = FLast >= 0 && (position < FLast || position - FLast > kNear);
     FLast = position;
     if (inWindow) {
@@ -38,7 +39,7 @@ bool TChunkHeaderReader::ReadBytes(std::int64_t position, std::uint8_t* out, std
     return true;
 }
 
-bool TChunkHeaderReader::Read(std::int64_t position, TChunkHeader& header)
+bool TChunkHeaderReader::ReadOutsideWindow(std::int64_t position, TChunkHeader& header)
 {
     std::uint8_t bytes[8];
     if (!ReadBytes(position, bytes, sizeof bytes))

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/Bytes.h"
 #include "engine/OpenDmlIndex.h"
 #include "platform/BinaryFile.h"
 
@@ -20,7 +21,19 @@ public:
     explicit TChunkHeaderReader(TBinaryFile& file) : FFile(file), FSize(file.Size()) {}
 
     // The header at position; false when it lies (partly) outside the file or can not be read.
-    bool Read(std::int64_t position, TChunkHeader& header);
+    // Inline for the common case, a header in the window: a dense index asks for one every
+    // few hundred bytes.
+    bool Read(std::int64_t position, TChunkHeader& header)
+    {
+        const std::int64_t offset = position - FWindowStart;
+        if (FWindowStart < 0 || offset < 0 || offset + 8 > FWindowEnd - FWindowStart)
+            return ReadOutsideWindow(position, header);
+        FLast = position;
+        const std::uint8_t* p = FWindow.data() + offset;
+        header.Id = GetU32(p);
+        header.Size = GetU32(p + 4);
+        return true;
+    }
     // count bytes at position, true only when all were read.
     bool ReadBytes(std::int64_t position, std::uint8_t* out, std::size_t count);
 
@@ -31,11 +44,13 @@ private:
     static constexpr std::int64_t kNear = 8 * 1024;
 
     bool Fill(std::int64_t position);
+    bool ReadOutsideWindow(std::int64_t position, TChunkHeader& header);
 
     TBinaryFile& FFile;
     std::int64_t FSize;
     std::vector<std::uint8_t> FWindow;
     std::int64_t FWindowStart = -1;
+    std::int64_t FWindowEnd = -1;
     std::int64_t FLast = -1;  // the position of the previous request
 };
 

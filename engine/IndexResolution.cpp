@@ -40,19 +40,23 @@ public:
 
 private:
     // Inside one movi list, past its type field; the lists stand in file order.
-    bool InMovieList(std::int64_t from, std::int64_t to) const
+    bool InMovieList(std::int64_t from, std::int64_t to)
     {
-        const auto after = std::upper_bound(FMovies.begin(), FMovies.end(), from,
-                                            [](std::int64_t at, const TMovieSpan& movie) { return at < movie.Begin; });
-        if (after == FMovies.begin())
-            return false;
-        const TMovieSpan& movie = *std::prev(after);
-        return from >= movie.Begin + 4 && to <= movie.End;
+        // Entries mostly follow each other within one list: try the last one found first.
+        if (!FLastMovie || from < FLastMovie->Begin || from >= FLastMovie->End) {
+            const auto after = std::upper_bound(FMovies.begin(), FMovies.end(), from,
+                                                [](std::int64_t at, const TMovieSpan& movie) { return at < movie.Begin; });
+            if (after == FMovies.begin())
+                return false;
+            FLastMovie = &*std::prev(after);
+        }
+        return from >= FLastMovie->Begin + 4 && to <= FLastMovie->End;
     }
 
     TChunkHeaderReader FReader;
     std::int64_t FFileSize;
     const std::vector<TMovieSpan>& FMovies;
+    const TMovieSpan* FLastMovie = nullptr;
     int FStreams;
 };
 

@@ -171,7 +171,7 @@ bool TZendra::ReadIndexEntries(std::uint64_t count)
 {
     // A long run of entries that name no stream (the zeros of a sparse or damaged file)
     // ends the index, so that memory follows the real entries.
-    constexpr std::uint64_t kBlock = 65536;
+    constexpr std::uint64_t kBlock = 4096;  // entries read at once: 64 KiB, reused
     constexpr std::uint64_t kNoEntryRun = 4096;
     constexpr std::uint64_t kReserveAtMost = std::uint64_t{1} << 22;
     const int streams = StreamCount();
