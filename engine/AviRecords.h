@@ -8,7 +8,6 @@
 #include <string>
 
 #include "common/Bytes.h"
-#include "platform/LargeArrays.h"
 
 namespace zendra {
 
@@ -137,9 +136,6 @@ struct IndexEntry {
         PutU32(p + kOffset, static_cast<std::uint32_t>(Offset)); PutU32(p + kLength, Length);
     }
 };
-
-// An index as the engine holds it: a long movie's runs to hundreds of thousands of entries.
-using TEntryArray = TLargeArray<IndexEntry>;
 static_assert(sizeof(IndexEntry) <= 24, "an index entry costs at most 24 bytes of memory");
 
 // A video chunk has "d" as the third character of its id ("00dc", "00db"); DV type-1

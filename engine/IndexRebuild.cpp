@@ -133,7 +133,7 @@ bool IsLengthPrefixedH264KeyFrame(const std::uint8_t* data, std::size_t size)
 }
 
 void MarkRebuiltKeyFrames(TBinaryFile& file, std::int64_t base, TKeyFrameCoding coding,
-                          TEntryArray& entries)
+                          std::vector<IndexEntry>& entries)
 {
     std::vector<std::uint8_t> probe;
     for (IndexEntry& e : entries) {

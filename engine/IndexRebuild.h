@@ -24,7 +24,7 @@ enum class TIndexRebuild {
 };
 
 struct TMovieWalk {
-    TEntryArray Entries;  // offsets count from the movi list's type field
+    std::vector<IndexEntry> Entries;  // offsets count from the movi list's type field
     bool CutOff = false;              // the list ends before its declared size, maybe mid-chunk
 };
 
@@ -39,7 +39,7 @@ bool IsLengthPrefixedH264KeyFrame(const std::uint8_t* data, std::size_t size);
 // Sets the flags writers give: key on every non-video entry, on video entries where the
 // data says so. base is added to an entry's offset to get its file position.
 void MarkRebuiltKeyFrames(TBinaryFile& file, std::int64_t base, TKeyFrameCoding coding,
-                          TEntryArray& entries);
+                          std::vector<IndexEntry>& entries);
 
 std::string RebuildQuestion(const std::string& movieName);
 // The one line that tells a rebuilt index: entries, key frames, and a cut-off end.

@@ -41,7 +41,7 @@ std::vector<TExtendedRiff> FindExtendedRiffs(TByteSource& file, std::int64_t pos
 
 struct TOpenDmlIndex {
     // In file order; offsets are file positions of the chunk headers.
-    TEntryArray Entries;
+    std::vector<IndexEntry> Entries;
     // The dmlh frame count over every RIFF, 0 where the movie has none.
     std::uint32_t TotalFrames = 0;
     // Super indexes found in the header list, whether or not they held entries.

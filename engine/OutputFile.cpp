@@ -97,7 +97,7 @@ bool CompleteSizes(TBinaryFile& output, std::int64_t moviSizePos, std::uint32_t 
     return output.Seek(end);
 }
 
-bool WriteIndexEntries(TBinaryFile& output, const TEntryArray& index, std::size_t from,
+bool WriteIndexEntries(TBinaryFile& output, const std::vector<IndexEntry>& index, std::size_t from,
                        std::size_t to, std::uint32_t base)
 {
     constexpr std::size_t kBlock = 4096;

@@ -41,7 +41,7 @@ bool CompleteSizes(TBinaryFile& output, std::int64_t moviSizePos, std::uint32_t 
                    std::int64_t indexSizePos, std::uint32_t indexSize);
 
 // Writes entries [from, to) of index with their offsets minus base.
-bool WriteIndexEntries(TBinaryFile& output, const TEntryArray& index, std::size_t from,
+bool WriteIndexEntries(TBinaryFile& output, const std::vector<IndexEntry>& index, std::size_t from,
                        std::size_t to, std::uint32_t base);
 
 // Bytes a chunk occupies in a movi list: header, data, pad byte.

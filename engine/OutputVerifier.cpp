@@ -135,7 +135,7 @@ private:
 
     void CheckOpenDmlIndex()
     {
-        const TEntryArray& entries = FOpenDmlIndex.Entries;
+        const std::vector<IndexEntry>& entries = FOpenDmlIndex.Entries;
         std::size_t k = 0;
         std::uint32_t videos = 0;
         std::vector<TFoundChunk> movies = {FMovie};

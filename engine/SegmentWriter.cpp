@@ -21,7 +21,7 @@ std::string ReadFailureText(std::int64_t position, std::int64_t filePos, std::ui
 // so the same engine can write the next part.
 class TIndexOffsetsKeeper {
 public:
-    TIndexOffsetsKeeper(TEntryArray& index, std::int32_t lead, std::int32_t start, std::int32_t end)
+    TIndexOffsetsKeeper(std::vector<IndexEntry>& index, std::int32_t lead, std::int32_t start, std::int32_t end)
         : FIndex(index), FLead(lead), FStart(start)
     {
         FOffsets.reserve(static_cast<std::size_t>(lead) + static_cast<std::size_t>(std::max(0, end - start + 1)));
@@ -42,10 +42,10 @@ public:
     TIndexOffsetsKeeper& operator=(const TIndexOffsetsKeeper&) = delete;
 
 private:
-    TEntryArray& FIndex;
+    std::vector<IndexEntry>& FIndex;
     std::int32_t FLead;
     std::int32_t FStart;
-    TLargeArray<std::uint64_t> FOffsets;
+    std::vector<std::uint64_t> FOffsets;
 };
 
 }  // namespace

@@ -24,7 +24,7 @@ class TOpenDmlWriter;
 
 // Entries [From, To) of one index, in the order an output holds them.
 struct TEntryRun {
-    const TEntryArray* Index;
+    const std::vector<IndexEntry>* Index;
     std::size_t From;
     std::size_t To;
 };
@@ -118,7 +118,7 @@ public:
     TAudStrfChunk* AudioFormat = nullptr;
     std::int32_t FrameCount = 0;
     long double FrameRate = 0;
-    TEntryArray Index;
+    std::vector<IndexEntry> Index;
     TProgressEvent OnProgress;
     TPartRecord PartRecord;
     bool IsPart = false;
