@@ -139,6 +139,16 @@ protected:
         fs::remove(PathOf("joined.avi"));
     }
 
+    // A muxer's OpenDML movie: made, split, rejoined, and clipped from start to end.
+    void CutEveryWay(const char* needs, const char* recipe, std::size_t start, std::size_t end, std::size_t group)
+    {
+        ASSERT_NO_FATAL_FAILURE(Make(needs, recipe));
+        if (IsSkipped())
+            return;
+        SplitAndRejoin();
+        ClipAcrossRiffs(start, end, group);
+    }
+
     // A clip across the end of the first RIFF (or the first GiB of a single one) holds a run
     // of the movie's pictures that begins at most a group before its start and reaches its end.
     void ClipAcrossRiffs(std::size_t start, std::size_t end, std::size_t group)
@@ -162,29 +172,17 @@ protected:
 
 TEST_F(BigMovieTest, FfmpegOpenDmlMovieIsSplitRejoinedAndClipped)
 {
-    ASSERT_NO_FATAL_FAILURE(Make("command -v ffmpeg", kFfmpegRecipe));
-    if (IsSkipped())
-        return;
-    SplitAndRejoin();
-    ClipAcrossRiffs(2000, 2200, 12);
+    CutEveryWay("command -v ffmpeg", kFfmpegRecipe, 2000, 2200, 12);
 }
 
 TEST_F(BigMovieTest, GstreamerOpenDmlMovieIsSplitRejoinedAndClipped)
 {
-    ASSERT_NO_FATAL_FAILURE(Make("command -v gst-launch-1.0 && gst-inspect-1.0 avimux", kGstreamerRecipe));
-    if (IsSkipped())
-        return;
-    SplitAndRejoin();
-    ClipAcrossRiffs(1650, 1790, 1);
+    CutEveryWay("command -v gst-launch-1.0 && gst-inspect-1.0 avimux", kGstreamerRecipe, 1650, 1790, 1);
 }
 
 TEST_F(BigMovieTest, MencoderOpenDmlMovieIsSplitRejoinedAndClipped)
 {
-    ASSERT_NO_FATAL_FAILURE(Make("command -v mencoder", kMencoderRecipe));
-    if (IsSkipped())
-        return;
-    SplitAndRejoin();
-    ClipAcrossRiffs(2050, 2290, 12);
+    CutEveryWay("command -v mencoder", kMencoderRecipe, 2050, 2290, 12);
 }
 
 TEST_F(BigMovieTest, VlcMovieOfOneRiffPastAGibibyteRejoinsAsOpenDml)
