@@ -208,6 +208,7 @@ bool TZendra::RebuildIndex()
     TMovieWalk walk = WalkMovieList(*File, *MovieList, StreamCount());
     MarkRebuiltKeyFrames(*File, MovieList->DataPosition, coding, walk.Entries);
     Index = std::move(walk.Entries);
+    FUnproven.clear();  // built from the chunks themselves
     FRelativeIndex = true;
     LeftOutEntries = 0;
     IndexRebuilt = true;

@@ -25,15 +25,25 @@ public:
 
     bool NamesStream(const IndexEntry& e) const { return zendra::NamesStream(e.ChunkId, FStreams); }
 
-    TEntryFit Fit(const IndexEntry& e, std::int64_t base)
+    // Where the entry points, without reading: past the end, outside every movi list, or
+    // at a place that may hold its chunk.
+    TEntryFit Place(const IndexEntry& e, std::int64_t base)
     {
         const std::int64_t at = base + e.Offset;
         if (at + 8 + e.Length > FFileSize)
             return TEntryFit::PastEnd;
         if (!InMovieList(at, at + 8 + e.Length))
             return TEntryFit::NoChunk;  // in the headers, in idx1 or beyond movi
+        return TEntryFit::Chunk;
+    }
+
+    TEntryFit Fit(const IndexEntry& e, std::int64_t base)
+    {
+        const TEntryFit place = Place(e, base);
+        if (place != TEntryFit::Chunk)
+            return place;
         TChunkHeader header;
-        if (!FReader.Read(at, header) || header.Id != e.ChunkId || header.Size != e.Length)
+        if (!FReader.Read(base + e.Offset, header) || header.Id != e.ChunkId || header.Size != e.Length)
             return TEntryFit::NoChunk;
         return TEntryFit::Chunk;
     }
@@ -115,11 +125,59 @@ void TZendra::LeaveOutUnresolvedEntries()
 {
     TIndexResolver resolver(*File, MovieSpans, StreamCount());
     const std::int64_t base = IndexBase();
+    // An OpenDML output's read-back tells chunks only by their stream, not by their whole
+    // id: entries read from OpenDML indexes are proven here, all of them.
+    const bool deferred = EntryProof == TEntryProof::AsNeeded && !OpenDmlIndexUsed;
     const auto kept = std::remove_if(Index.begin(), Index.end(), [&](const IndexEntry& e) {
-        return !resolver.NamesStream(e) || resolver.Fit(e, base) == TEntryFit::NoChunk;
+        if (!resolver.NamesStream(e))
+            return true;
+        return (deferred ? resolver.Place(e, base) : resolver.Fit(e, base)) == TEntryFit::NoChunk;
     });
     LeftOutEntries += static_cast<std::int32_t>(Index.end() - kept);
     Index.erase(kept, Index.end());
+    FUnproven.assign(deferred ? Index.size() : 0, true);
+}
+
+std::int32_t TZendra::ProveEntries(std::size_t from, std::size_t to)
+{
+    to = std::min(to, FUnproven.size());
+    if (from >= to)
+        return 0;
+    TIndexResolver resolver(*File, MovieSpans, StreamCount());
+    const std::int64_t base = IndexBase();
+    std::size_t kept = from;
+    for (std::size_t i = from; i < to; ++i) {
+        if (FUnproven[i] && resolver.Fit(Index[i], base) == TEntryFit::NoChunk)
+            continue;
+        Index[kept] = Index[i];
+        FUnproven[kept++] = false;
+    }
+    const auto leftOut = static_cast<std::int32_t>(to - kept);
+    if (leftOut > 0) {
+        Index.erase(Index.begin() + static_cast<std::ptrdiff_t>(kept), Index.begin() + static_cast<std::ptrdiff_t>(to));
+        FUnproven.erase(FUnproven.begin() + static_cast<std::ptrdiff_t>(kept),
+                        FUnproven.begin() + static_cast<std::ptrdiff_t>(to));
+        LeftOutEntries += leftOut;
+        // As on opening: an index that now holds fewer frames than the header counts is refused.
+        if (!IndexHoldsEveryFrame())
+            throw EZendraError("Error reading index");
+    }
+    return leftOut;
+}
+
+bool TZendra::HasUnprovenEntries(std::size_t from, std::size_t to) const
+{
+    to = std::min(to, FUnproven.size());
+    return from < to && std::find(FUnproven.begin() + static_cast<std::ptrdiff_t>(from),
+                                  FUnproven.begin() + static_cast<std::ptrdiff_t>(to), true) !=
+                            FUnproven.begin() + static_cast<std::ptrdiff_t>(to);
+}
+
+void TZendra::MarkProven(std::size_t from, std::size_t to)
+{
+    to = std::min(to, FUnproven.size());
+    for (std::size_t i = from; i < to; ++i)
+        FUnproven[i] = false;
 }
 
 void TZendra::MarkIntraOnlyKeyFrames()

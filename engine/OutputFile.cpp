@@ -51,19 +51,28 @@ void DiscardOutput(const std::string& temporary)
     std::filesystem::remove(temporary, error);
 }
 
+std::string VerificationFailedText(const std::string& name, const std::string& failure)
+{
+    return "Verification failed for " + name + ": " + failure;
+}
+
+bool PutProvenOutputInPlace(const std::string& temporary, const std::string& name)
+{
+    if (PutOutputInPlace(temporary, name))
+        return true;
+    DiscardOutput(temporary);
+    return false;
+}
+
 bool ProveAndPutInPlace(const std::string& temporary, const std::string& name, const TVerifyRequest& request)
 {
     const TVerifyReport report = VerifyAviFile(temporary, request);
     if (!report.Failure.empty()) {
         DiscardOutput(temporary);
-        ShowMessage("Verification failed for " + name + ": " + report.Failure);
+        ShowMessage(VerificationFailedText(name, report.Failure));
         return false;
     }
-    if (!PutOutputInPlace(temporary, name)) {
-        DiscardOutput(temporary);
-        return false;
-    }
-    return true;
+    return PutProvenOutputInPlace(temporary, name);
 }
 
 void TrashBrokenOffOutput(const std::string& temporary, const std::string& name)

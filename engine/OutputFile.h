@@ -27,6 +27,12 @@ bool PutOutputInPlace(const std::string& temporary, const std::string& name);
 // Removes a temporary output that will not be put in place.
 void DiscardOutput(const std::string& temporary);
 
+// A proven temporary output put in place; false (the temporary removed) when it can not be.
+bool PutProvenOutputInPlace(const std::string& temporary, const std::string& name);
+
+// "Verification failed for NAME: FAILURE".
+std::string VerificationFailedText(const std::string& name, const std::string& failure);
+
 // Reads the temporary output back and proves it; puts it in place only then. False after
 // "Verification failed for NAME: ..." (the temporary file removed) or a failed placing.
 struct TVerifyRequest;

@@ -88,12 +88,15 @@ std::int32_t TZendra::SegmentLeadCount(const std::string& name, std::int32_t sta
 bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecord* record, std::int32_t end)
 {
     Cancelled = false;
+    IndexChanged = false;
     if (!HeaderList || !IndexChunk || !MovieList)
         return false;
     const std::int32_t frames = CheckedSegmentFrames(name, start, end);
     const std::int32_t lead = SegmentLeadCount(name, start, record != nullptr);
     // Everything but the chunks is the input's, so the output's layout is known up front.
     const TOutputPlan plan = PlanOutput(SegmentRuns(start, end, lead), record != nullptr);
+    if (!ProveSegmentBeforeCopy(start, end, lead, plan))
+        return false;
 
     if (!PrepareOutputFile(name, true))
         return false;
@@ -105,33 +108,47 @@ bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecor
     return WriteAndProveSegment(name, start, end, lead, frames, record, plan);
 }
 
+// The read-back proves an unproven entry only where its chunk is copied whole, in file
+// order, into an AVI 1.0 output; anything else is proven first.
+bool TZendra::ProveSegmentBeforeCopy(std::int32_t start, std::int32_t end, std::int32_t lead, const TOutputPlan& plan)
+{
+    const auto from = static_cast<std::size_t>(start);
+    const auto to = static_cast<std::size_t>(end) + 1;
+    const auto leadEnd = static_cast<std::size_t>(lead);
+    if (!HasUnprovenEntries(0, leadEnd) && !HasUnprovenEntries(from, to))
+        return true;
+    if (!plan.OpenDml && EntriesFollowTheFile(0, leadEnd) && EntriesFollowTheFile(from, to))
+        return true;
+    if (ProveSegment(from, to, leadEnd) == 0)
+        return true;
+    IndexChanged = true;
+    return false;
+}
+
+// The segment first: leaving out a lead entry moves the positions after it.
+std::int32_t TZendra::ProveSegment(std::size_t from, std::size_t to, std::size_t leadEnd)
+{
+    const std::int32_t inSegment = ProveEntries(from, to);
+    return inSegment + ProveEntries(0, leadEnd);
+}
+
+bool TZendra::EntriesFollowTheFile(std::size_t from, std::size_t to) const
+{
+    for (std::size_t i = from; i + 1 < to; ++i) {
+        const IndexEntry& e = Index[i];
+        if (ChunkPosition(e) + 8 + e.Length + (e.Length & 1) > ChunkPosition(Index[i + 1]))
+            return false;
+    }
+    return true;
+}
+
 bool TZendra::WriteAndProveSegment(const std::string& name, std::int32_t start, std::int32_t end, std::int32_t lead,
                                    std::int32_t frames, const TPartRecord* record, const TOutputPlan& plan)
 {
     const std::string temporary = TemporaryOutputName(name);
-    auto output = TBinaryFile::Create(temporary);
-    if (!output)
-        throw EZendraError("Can not create file " + name);
-    output->Reserve(plan.Size);
-    TIndexOffsetsKeeper keeper(Index, lead, start, end);
     TChunkOrigins origins;
-    bool complete = false;
-    try {
-        complete = WriteSegment(*output, start, end, lead, frames, record, VerifyBytes ? &origins : nullptr, plan);
-    } catch (...) {
-        output->Close();
-        DiscardOutput(temporary);
-        ShowMessage("Fail to produce " + name);
-        throw;
-    }
-    if (!output->Close())
-        complete = false;
-    output.reset();
-    if (!complete) {
-        DiscardOutput(temporary);
-        ShowMessage("Fail to produce " + name);
+    if (!WriteSegmentFile(temporary, name, start, end, lead, frames, record, plan, VerifyBytes ? &origins : nullptr))
         return false;
-    }
     if (Cancelled) {
         TrashBrokenOffOutput(temporary, name);
         return true;
@@ -140,7 +157,54 @@ bool TZendra::WriteAndProveSegment(const std::string& name, std::int32_t start, 
     request.Frames = static_cast<std::uint32_t>(frames);
     request.EntryCount = static_cast<std::uint64_t>(lead) + static_cast<std::uint64_t>(end - start + 1);
     request.Origins = VerifyBytes ? &origins : nullptr;
-    return ProveAndPutInPlace(temporary, name, request);
+    const auto from = static_cast<std::size_t>(start);
+    const auto to = static_cast<std::size_t>(end) + 1;
+    const auto leadEnd = static_cast<std::size_t>(lead);
+    if (!HasUnprovenEntries(0, leadEnd) && !HasUnprovenEntries(from, to))
+        return ProveAndPutInPlace(temporary, name, request);
+
+    // Every chunk header of the output read back as its entry says: so did the movie's.
+    const TVerifyReport report = VerifyAviFile(temporary, request);
+    if (report.Failure.empty()) {
+        MarkProven(from, to);
+        MarkProven(0, leadEnd);
+        return PutProvenOutputInPlace(temporary, name);
+    }
+    DiscardOutput(temporary);
+    if (ProveSegment(from, to, leadEnd) > 0) {
+        IndexChanged = true;
+        return false;
+    }
+    ShowMessage(VerificationFailedText(name, report.Failure));
+    return false;
+}
+
+// The output under its temporary name, complete, or nothing (and the reason said).
+bool TZendra::WriteSegmentFile(const std::string& temporary, const std::string& name, std::int32_t start,
+                               std::int32_t end, std::int32_t lead, std::int32_t frames, const TPartRecord* record,
+                               const TOutputPlan& plan, TChunkOrigins* origins)
+{
+    auto output = TBinaryFile::Create(temporary);
+    if (!output)
+        throw EZendraError("Can not create file " + name);
+    output->Reserve(plan.Size);
+    const TIndexOffsetsKeeper keeper(Index, lead, start, end);
+    bool complete = false;
+    try {
+        complete = WriteSegment(*output, start, end, lead, frames, record, origins, plan);
+    } catch (...) {
+        output->Close();
+        DiscardOutput(temporary);
+        ShowMessage("Fail to produce " + name);
+        throw;
+    }
+    if (!output->Close())
+        complete = false;
+    if (!complete) {
+        DiscardOutput(temporary);
+        ShowMessage("Fail to produce " + name);
+    }
+    return complete;
 }
 
 // The sound chunks ahead of the first frame, the first lead entries of the index.

@@ -10,9 +10,9 @@
 
 namespace zendra {
 
-TZendra::TZendra(const std::string& fileName, TProgressEvent onProgress, TIndexRebuild rebuild)
+TZendra::TZendra(const std::string& fileName, TProgressEvent onProgress, TIndexRebuild rebuild, TEntryProof proof)
     : TChunk(nullptr, nullptr, ctFile), MovieFile(fileName), OnProgress(std::move(onProgress)),
-      IndexRebuildPolicy(rebuild)
+      IndexRebuildPolicy(rebuild), EntryProof(proof)
 {
     FInput = TBinaryFile::OpenRead(fileName);
     if (!FInput)

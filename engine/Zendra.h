@@ -37,6 +37,11 @@ struct TOutputPlan {
     std::uint64_t Size = 0;
 };
 
+// When the index entries are proven against the chunk headers they name. A clip reads only
+// the headers ahead of it (they number its frames); its own entries are proven by reading
+// the clip back, and those after it never matter to it.
+enum class TEntryProof { OnOpening, AsNeeded };
+
 // The part record counts lead entries and part numbers in 16 bits.
 constexpr std::int32_t kMaxLeadCount = 65535;
 constexpr std::int32_t kMaxPartNumber = 65535;
@@ -49,7 +54,7 @@ public:
     // file is not a usable AVI. A file that cannot be opened gives an empty engine.
     // rebuild says what to do with a movie whose index is missing or cut short.
     explicit TZendra(const std::string& fileName, TProgressEvent onProgress = {},
-                     TIndexRebuild rebuild = TIndexRebuild::Refuse);
+                     TIndexRebuild rebuild = TIndexRebuild::Refuse, TEntryProof proof = TEntryProof::OnOpening);
     ~TZendra() override;
 
     // --- opening and queries
@@ -68,6 +73,10 @@ public:
     // Position of the first index entry whose chunk lies outside the file, or -1.
     std::int32_t FirstEntryOutsideFile() const;
     bool IsOpen() const { return FInput != nullptr; }
+    // Proves the entries [from, to) not proven yet (TEntryProof::AsNeeded) and leaves out
+    // those that name no chunk; returns how many were left out.
+    std::int32_t ProveEntries(std::size_t from, std::size_t to);
+    bool HasUnprovenEntries(std::size_t from, std::size_t to) const;
     // Streams the header list describes (its strl lists).
     int StreamCount() const;
     std::int64_t InputSize() const;
@@ -144,6 +153,10 @@ public:
     // The index was built from the movi list (IndexRebuild.cpp); the input had none to use.
     bool IndexRebuilt = false;
     bool RebuiltFromCutOffMovie = false;
+    const TEntryProof EntryProof;
+    // A SaveToFile failed because entries it copied unproven name no chunk: they are left
+    // out now, and the caller plans the output again.
+    bool IndexChanged = false;
 
 private:
     // Shared by the writers: the output around its movi data.
@@ -205,7 +218,18 @@ private:
     bool AgreesToRebuild() const;
     // False when the policy or the user declines; raises for a codec without told key frames.
     bool RebuildIndex();
+    // Entries read back in an output are proven; a segment whose entries are not all proven
+    // is proven before it is copied where the read-back could not tell a wrong one.
+    void MarkProven(std::size_t from, std::size_t to);
+    bool ProveSegmentBeforeCopy(std::int32_t start, std::int32_t end, std::int32_t lead, const TOutputPlan& plan);
+    bool EntriesFollowTheFile(std::size_t from, std::size_t to) const;
+    // Proves entries [from, to) and the lead entries [0, leadEnd); returns how many were left out.
+    std::int32_t ProveSegment(std::size_t from, std::size_t to, std::size_t leadEnd);
+    bool WriteSegmentFile(const std::string& temporary, const std::string& name, std::int32_t start,
+                          std::int32_t end, std::int32_t lead, std::int32_t frames, const TPartRecord* record,
+                          const TOutputPlan& plan, TChunkOrigins* origins);
     std::unique_ptr<TBinaryFile> FInput;
+    std::vector<bool> FUnproven;  // by index position; empty when every entry is proven
     bool FRelativeIndex = false;  // as loaded: the writers change the offsets in memory
     std::uint32_t FJoinTotal = 0;
     std::uint32_t FJoinFrames = 0;

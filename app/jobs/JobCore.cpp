@@ -29,6 +29,17 @@ private:
     const TJobHooks& FHooks;
 };
 
+// A start past the last frame is refused; the message counts the frames the proven index holds.
+bool StartsWithinTheMovie(TZendra& movie, std::int32_t startFrame)
+{
+    if (startFrame <= movie.VideoFrameCount())
+        return true;
+    movie.ProveEntries(0, movie.Index.size());  // the message names the movie's real last frame
+    ShowMessage("The starting frame " + std::to_string(startFrame) + " is beyond the last frame " +
+                std::to_string(movie.VideoFrameCount()) + " of " + movie.MovieFile + ".");
+    return false;
+}
+
 bool PrepareSplitFolder(const std::string& folder, const std::string& movieFile)
 {
     if (!DirectoryExists(folder)) {
@@ -168,22 +179,29 @@ bool RunClipRange(const std::string& movieFile, std::int32_t startFrame, std::in
 {
     if (hooks.Writing)
         hooks.Writing(outputName);
-    TZendra movie(movieFile, hooks.Progress, hooks.IndexRebuild);
+    TZendra movie(movieFile, hooks.Progress, hooks.IndexRebuild, TEntryProof::AsNeeded);
     if (!movie.IsOpen()) {
         ShowMessage(CanNotOpenText(movieFile));
         return false;
     }
-    const std::int32_t last = movie.VideoFrameCount();
-    if (startFrame > last) {
-        ShowMessage("The starting frame " + std::to_string(startFrame) + " is beyond the last frame " +
-                    std::to_string(last) + " of " + movieFile + ".");
+    if (!StartsWithinTheMovie(movie, startFrame))
         return false;
-    }
     movie.VerifyBytes = hooks.VerifyBytes;
     TCurrentEngine current(hooks, &movie);
     ProcessMessages();
-    const auto [start, end] = ClipRange(movie, startFrame, endFrame);
-    return movie.SaveToFile(outputName, start, nullptr, end) && !movie.Cancelled;
+    // An entry found to name no chunk is left out, which renumbers the frames: the range is
+    // planned again. Each round leaves out at least one entry.
+    for (;;) {
+        const auto [start, end] = ClipRange(movie, startFrame, endFrame);
+        if (movie.ProveEntries(0, static_cast<std::size_t>(std::max(start, 0))) == 0) {
+            if (movie.SaveToFile(outputName, start, nullptr, end))
+                return !movie.Cancelled;
+            if (!movie.IndexChanged)
+                return false;
+        }
+        if (!StartsWithinTheMovie(movie, startFrame))
+            return false;
+    }
 }
 
 bool RunJoinParts(const std::string& firstPart, const std::vector<std::string>& members,

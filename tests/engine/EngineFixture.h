@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,16 @@ protected:
     std::string Folder;
     std::unique_ptr<TScriptedPlatform> Scripted;
 };
+
+// The names in a folder, sorted.
+inline std::vector<std::string> FolderNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // Position of the first occurrence of text in bytes; fails the test when absent.
 inline std::size_t FindText(const TBytes& bytes, const std::string& text, std::size_t from = 0)

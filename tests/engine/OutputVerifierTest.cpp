@@ -24,14 +24,6 @@ protected:
         return PathOf("clip.avi");
     }
     static std::string Failure(const std::string& path) { return VerifyAviFile(path, {}).Failure; }
-    static std::vector<std::string> FolderNames(const std::string& folder)
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
 };
 
 TEST_F(OutputVerifierTest, HandDamagedFilesFailWithWhatIsWrong)
