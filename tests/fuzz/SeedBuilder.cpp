@@ -196,6 +196,26 @@ int PutCommandLineSeeds(const TPut& put)
     return 5;
 }
 
+// Clips of a movie with one index entry that names no chunk ahead of, inside and after the
+// clip: a clip proves the entries it needs as it goes, and must still give the clip of an
+// index proven whole.
+int PutDamagedEntrySeeds(const TPut& put)
+{
+    TAviBuilder b;
+    b.Video().Audio().Interleaved(30, 10, 60, 24).TotalFrames(29);
+    const TBytes movie = b.Build();
+    const auto index = static_cast<std::size_t>(std::search(movie.begin(), movie.end(), "idx1", "idx1" + 4) - movie.begin()) + 8;
+    int count = 0;
+    for (const std::size_t entry : {6, 30, 31, 56}) {  // frames 3 and 15, the sound after 15, frame 28
+        TBytes damaged = movie;
+        damaged[index + entry * IndexEntry::kSize + 3] ^= 1;  // 00dc -> 00db: no such chunk
+        put("save", "damaged-entry-" + std::to_string(entry) + "-clip",
+            WithParams({.Op = 1, .A = 14, .B = 24}, TwoFiles(damaged, {})));
+        ++count;
+    }
+    return count;
+}
+
 int PutProjectSeeds(const TPut& put)
 {
     TProjectData project;
@@ -239,6 +259,7 @@ int main(int argc, char** argv)
     for (const auto& [name, bytes] : movies)
         count += PutMovieSeeds(put, name, bytes, scratch);
     count += PutCommandLineSeeds(put);
+    count += PutDamagedEntrySeeds(put);
     count += PutProjectSeeds(put);
     fs::remove_all(scratch);
     std::printf("%d seeds from %zu movies in %s\n", count, movies.size(), root.c_str());

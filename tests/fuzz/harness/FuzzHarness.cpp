@@ -392,6 +392,34 @@ int OpenAndPlan(const std::uint8_t* data, std::size_t size)
     return 0;
 }
 
+// A clip proves the entries it needs as it goes: it must come out as the clip of an index
+// proven whole on opening, and be made exactly when that one is (clip empty: none was made).
+void CheckClipAsFromAWhollyProvenIndex(const std::string& movieFile, std::int32_t from, std::int32_t to,
+                                       const std::string& clip, std::uint64_t riffLimit)
+{
+    std::unique_ptr<TZendra> whole;
+    try {
+        whole = std::make_unique<TZendra>(movieFile);
+    } catch (const EZendraError&) {
+        return;  // refused whole for an entry the clip never needed
+    }
+    if (!whole->IsOpen() || from > whole->VideoFrameCount()) {
+        FUZZ_CHECK(clip.empty());
+        return;
+    }
+    whole->RiffLimit = riffLimit;
+    const std::string again = WorkFolder() + "/out/whole.avi";
+    bool made = false;
+    try {
+        const auto [start, end] = ClipRange(*whole, from, to);
+        made = whole->SaveToFile(again, start, nullptr, end);
+    } catch (const EZendraError&) {
+    }
+    FUZZ_CHECK(made == !clip.empty());
+    if (made)
+        FUZZ_CHECK(ReadAll(again) == ReadAll(clip));
+}
+
 int SaveAndJoin(const std::uint8_t* data, std::size_t size)
 {
     const TInput in(data, size);
@@ -428,11 +456,16 @@ int SaveAndJoin(const std::uint8_t* data, std::size_t size)
             current = movie.get();
             SaveDirect(*movie, in, output);
             break;
-        case 1:
-            if (RunClipRange(movieFile, Fold(in.I32(8), 0, frames + 1, raw), Fold(in.I32(12), 0, frames + 1, raw),
-                             output, hooks))
+        case 1: {
+            const std::int32_t from = Fold(in.I32(8), 0, frames + 1, raw);
+            const std::int32_t to = Fold(in.I32(12), 0, frames + 1, raw);
+            const bool clipped = RunClipRange(movieFile, from, to, output, hooks);
+            if (clipped)
                 CheckComplete(output);
+            if (!(in.U8(1) & (4 | 32)) && in.U8(2) == 0)  // no faults, no Break
+                CheckClipAsFromAWhollyProvenIndex(movieFile, from, to, clipped ? output : std::string(), riffLimit);
             break;
+        }
         case 2:
             SplitAndRejoin(*movie, movieFile, in, output, hooks);
             break;
