@@ -1,4 +1,6 @@
 // Writes a key-frame aligned stretch of the movie as a new, self-contained AVI file.
+#include <algorithm>
+
 #include "common/FileHelpers.h"
 #include "engine/ChunkCopier.h"
 #include "engine/OpenDmlWriter.h"
@@ -112,24 +114,32 @@ bool TZendra::SaveToFile(const std::string& name, std::int32_t start, TPartRecor
 // order, into an AVI 1.0 output; anything else is proven first.
 bool TZendra::ProveSegmentBeforeCopy(std::int32_t start, std::int32_t end, std::int32_t lead, const TOutputPlan& plan)
 {
-    const auto from = static_cast<std::size_t>(start);
-    const auto to = static_cast<std::size_t>(end) + 1;
-    const auto leadEnd = static_cast<std::size_t>(lead);
-    if (!HasUnprovenEntries(0, leadEnd) && !HasUnprovenEntries(from, to))
+    const std::vector<TEntryRun> runs = SegmentRuns(start, end, lead);
+    if (!HasUnprovenEntries(runs))
         return true;
-    if (!plan.OpenDml && EntriesFollowTheFile(0, leadEnd) && EntriesFollowTheFile(from, to))
+    if (!plan.OpenDml && std::all_of(runs.begin(), runs.end(), [this](const TEntryRun& run) {
+            return EntriesFollowTheFile(run.From, run.To);
+        }))
         return true;
-    if (ProveSegment(from, to, leadEnd) == 0)
+    if (ProveEntries(runs) == 0)
         return true;
     IndexChanged = true;
     return false;
 }
 
-// The segment first: leaving out a lead entry moves the positions after it.
-std::int32_t TZendra::ProveSegment(std::size_t from, std::size_t to, std::size_t leadEnd)
+bool TZendra::HasUnprovenEntries(const std::vector<TEntryRun>& runs) const
 {
-    const std::int32_t inSegment = ProveEntries(from, to);
-    return inSegment + ProveEntries(0, leadEnd);
+    return std::any_of(runs.begin(), runs.end(),
+                       [this](const TEntryRun& run) { return HasUnprovenEntries(run.From, run.To); });
+}
+
+// The last run first: leaving out an entry moves the positions after it.
+std::int32_t TZendra::ProveEntries(const std::vector<TEntryRun>& runs)
+{
+    std::int32_t leftOut = 0;
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run)
+        leftOut += ProveEntries(run->From, run->To);
+    return leftOut;
 }
 
 bool TZendra::EntriesFollowTheFile(std::size_t from, std::size_t to) const
@@ -157,21 +167,19 @@ bool TZendra::WriteAndProveSegment(const std::string& name, std::int32_t start, 
     request.Frames = static_cast<std::uint32_t>(frames);
     request.EntryCount = static_cast<std::uint64_t>(lead) + static_cast<std::uint64_t>(end - start + 1);
     request.Origins = VerifyBytes ? &origins : nullptr;
-    const auto from = static_cast<std::size_t>(start);
-    const auto to = static_cast<std::size_t>(end) + 1;
-    const auto leadEnd = static_cast<std::size_t>(lead);
-    if (!HasUnprovenEntries(0, leadEnd) && !HasUnprovenEntries(from, to))
+    const std::vector<TEntryRun> runs = SegmentRuns(start, end, lead);
+    if (!HasUnprovenEntries(runs))
         return ProveAndPutInPlace(temporary, name, request);
 
     // Every chunk header of the output read back as its entry says: so did the movie's.
     const TVerifyReport report = VerifyAviFile(temporary, request);
     if (report.Failure.empty()) {
-        MarkProven(from, to);
-        MarkProven(0, leadEnd);
+        for (const TEntryRun& run : runs)
+            MarkProven(run.From, run.To);
         return PutProvenOutputInPlace(temporary, name);
     }
     DiscardOutput(temporary);
-    if (ProveSegment(from, to, leadEnd) > 0) {
+    if (ProveEntries(runs) > 0) {
         IndexChanged = true;
         return false;
     }

@@ -223,8 +223,9 @@ private:
     void MarkProven(std::size_t from, std::size_t to);
     bool ProveSegmentBeforeCopy(std::int32_t start, std::int32_t end, std::int32_t lead, const TOutputPlan& plan);
     bool EntriesFollowTheFile(std::size_t from, std::size_t to) const;
-    // Proves entries [from, to) and the lead entries [0, leadEnd); returns how many were left out.
-    std::int32_t ProveSegment(std::size_t from, std::size_t to, std::size_t leadEnd);
+    // The same for the runs of one output; ProveEntries returns how many were left out.
+    bool HasUnprovenEntries(const std::vector<TEntryRun>& runs) const;
+    std::int32_t ProveEntries(const std::vector<TEntryRun>& runs);
     bool WriteSegmentFile(const std::string& temporary, const std::string& name, std::int32_t start,
                           std::int32_t end, std::int32_t lead, std::int32_t frames, const TPartRecord* record,
                           const TOutputPlan& plan, TChunkOrigins* origins);
